@@ -1,0 +1,29 @@
+#pragma once
+// Fixed-width field layouts used by every window and file of the system:
+//   "(Iw)"    integer right-justified in w characters
+//   "(Fw.d)"  fixed point, w characters, d decimals
+//   "(BN,Iw)" reading an integer field with blanks ignored
+// A value that does not fit shows w asterisks. "(Fw.d)" drops the leading
+// zero of a value below 1 only when the field is too narrow for it. NaN and
+// infinities are written right-justified as "NaN", "Infinity", "-Infinity".
+// Decimals are the correctly rounded decimal of the binary value.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tallyfold {
+
+std::string formatI(std::int64_t value, int width);
+std::string formatF(double value, int width, int decimals);
+
+// "(BN,Iw)": the first `width` characters of `text`, blanks ignored, an
+// optional sign and decimal digits. All blanks read as 0. Anything else, or
+// a value outside the 32-bit range, gives no value.
+std::optional<std::int32_t> readBnI(std::string_view text, int width);
+
+// The same field, unlimited width: what a text box read with "(I8)" or
+// "(BN,I5)" accepts when its text is shorter than the field.
+std::optional<std::int32_t> readBnI(std::string_view text);
+
+}  // namespace tallyfold
