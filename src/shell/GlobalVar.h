@@ -1,0 +1,98 @@
+#pragma once
+// The shared state of the windowed program: the loaded count data, the
+// settings the dialogs edit, the mixture being fitted, the tables of the
+// last calculation, the window numbers and the busy guard. One instance per
+// process (globalVar()); the engines never see it: the commands copy what
+// an engine needs out of it and write the results back.
+//
+// Arrays are 0-based vectors: counts[x - 1] is f(x). Arrays whose existence
+// means something are std::optional (the result tables do not exist before
+// the first recorded calculation).
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Matrix.h"
+#include "common/SinglePrecision.h"
+
+namespace tallyfold {
+
+enum StopCriterion : std::int32_t { stopNpmle = 1, stopBic = 2, stopMax = 3 };
+
+// The tables of the last recorded calculation, one entry per fit size
+// s = 1..r: resLambda(s, j) and resWeight(s, j) for j <= s.
+struct ResultTables {
+  Matrix<double> resLambda;
+  Matrix<double> resWeight;
+  std::vector<double> resLogLik;
+  std::vector<double> resBic;
+  std::vector<double> resN0;
+  std::vector<double> resNall;
+  std::vector<double> resMaxGrad;
+
+  int size() const { return static_cast<int>(resLogLik.size()); }
+};
+
+struct GlobalVar {
+  // Window numbers.
+  std::int32_t statusUnit = 10;
+  std::int32_t startUnit = 12;
+  std::int32_t simLogUnit = 15;
+  std::int32_t logUnit = 19;
+  std::int32_t resultsUnit = 25;
+  std::int32_t simResultsUnit = 30;
+
+  // Count data.
+  std::string dataFileName;
+  std::vector<std::int32_t> counts;  // f(1..m)
+  std::int32_t numCountClasses = 0;
+  std::int32_t dataAvailable = 0;
+
+  // Calculation settings.
+  double exactness = static_cast<double>(single::exactness);
+  std::int32_t stopCriterion = stopMax;
+  std::int32_t maxComponents = 2;
+
+  // Fitted mixture.
+  std::int32_t numComponents = 1;
+  std::vector<double> lambda;
+  std::vector<double> weight;
+  Matrix<double> posterior;  // m x k
+  double maxGradient = 0.0;
+  double bestBic = 0.0;
+  bool mixtureExists() const { return !lambda.empty(); }
+
+  // Results of the last recorded calculation.
+  std::optional<ResultTables> results;
+
+  // Simulation and bootstrap settings.
+  std::int32_t populationSize = 5000;
+  std::int32_t numReplications = 10;
+  std::int32_t numBootReplications = 30;
+  std::int32_t evaluatePerBootstrap = 1;
+  std::int32_t numSimCounts = 15;
+  std::int32_t printInterim = 1;
+  std::int32_t printSamples = 0;
+  std::int32_t simFromDataset = 0;
+  std::int32_t simMixtureSize = 2;
+  std::vector<double> simLambda{2.0, 4.0};
+  std::vector<double> simWeight{0.5, 0.5};
+  double pgAlpha = 0.5;
+  double pgKappa = 0.75;
+  std::int32_t numEstimators = 7;
+  std::int32_t editedComponent = 0;
+
+  // -1 while no computation runs; otherwise the handle of the running worker.
+  // One guard for the calculation, simulation, bootstrap and Poisson-Gamma
+  // commands.
+  std::atomic<std::int32_t> calcThread{-1};
+
+  // Sets every default, in the order the program starts with.
+  void setDefaults();
+};
+
+GlobalVar& globalVar();
+
+}  // namespace tallyfold
