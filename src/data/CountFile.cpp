@@ -1,0 +1,115 @@
+#include "data/CountFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+
+namespace tallyfold {
+
+namespace {
+
+// The item is taken as text of at most 80 characters.
+constexpr std::size_t maxItemLength = 80;
+
+std::string_view firstCountItem(std::string_view line) {
+  std::size_t begin = 0;
+  while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
+  std::size_t end = begin;
+  while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != ',') ++end;
+  std::string_view item = line.substr(begin, end - begin);
+  if (item.size() > maxItemLength) item = item.substr(0, maxItemLength);
+  return item;
+}
+
+// Only a sign followed by digits is a count (no blanks inside the item).
+bool isDecimalInteger(std::string_view item) {
+  std::size_t pos = (item.front() == '+' || item.front() == '-') ? 1 : 0;
+  if (pos == item.size()) return false;
+  for (; pos < item.size(); ++pos) {
+    if (item[pos] < '0' || item[pos] > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CountFile parseCountText(std::string_view text) {
+  CountFile file;
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end + 1;
+  }
+  file.lines = static_cast<int>(lines.size());
+  if (lines.empty()) {
+    file.problem = CountFileProblem{CountFileProblem::Kind::empty, 0};
+    return file;
+  }
+
+  std::vector<std::int32_t> counts;
+  counts.reserve(lines.size());
+  std::int64_t sum = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const int lineNumber = static_cast<int>(i) + 1;
+    const std::string_view item = firstCountItem(lines[i]);
+    if (item.empty()) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::blankLine, lineNumber};
+      return file;
+    }
+    if (!isDecimalInteger(item)) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::notAnInteger, lineNumber};
+      return file;
+    }
+    const std::optional<std::int32_t> value = readBnI(item);
+    if (!value) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::outOfRange, lineNumber};
+      return file;
+    }
+    sum += *value;
+    if (sum > std::numeric_limits<std::int32_t>::max() || sum < std::numeric_limits<std::int32_t>::min()) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::sumOverflow, lineNumber};
+      return file;
+    }
+    counts.push_back(*value);
+  }
+  file.counts = std::move(counts);
+  return file;
+}
+
+CountFile readCountFile(const std::string& path) {
+  CountFile unreadable;
+  unreadable.problem = CountFileProblem{CountFileProblem::Kind::cannotOpen, 0};
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return unreadable;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return unreadable;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return unreadable;
+  return parseCountText(text.str());
+}
+
+std::string describeCountFileProblem(const CountFileProblem& problem) {
+  const std::string where = "line " + std::to_string(problem.line) + ": ";
+  switch (problem.kind) {
+    case CountFileProblem::Kind::cannotOpen: return "the file cannot be opened or read";
+    case CountFileProblem::Kind::empty: return "the file holds no counts";
+    case CountFileProblem::Kind::blankLine: return where + "the line is blank";
+    case CountFileProblem::Kind::notAnInteger: return where + "the first item is not a whole number";
+    case CountFileProblem::Kind::outOfRange: return where + "the count lies outside the 32-bit range";
+    case CountFileProblem::Kind::sumOverflow: return where + "the sum of the counts exceeds the 32-bit range";
+  }
+  return where + "unreadable";
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,24 @@
+#include "shell/MenuActions.h"
+
+#include "data/Data.h"
+#include "shell/GlobalVar.h"
+#include "shell/WindowServices.h"
+
+namespace tallyfold {
+
+void menuOpenData() { openData(); }
+
+// The computing commands below are not built yet; until they are, each
+// refuses to run without data, as the finished commands will.
+namespace {
+void requireData() {
+  if (globalVar().dataAvailable != 1) windows().messageBox("No Data available!", "Error");
+}
+}  // namespace
+
+void menuCalculation() { requireData(); }
+void menuSimulation() {}
+void menuBootstrap() { requireData(); }
+void menuPoissonGamma() {}
+
+}  // namespace tallyfold

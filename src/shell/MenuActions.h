@@ -1,0 +1,12 @@
+#pragma once
+// The actions behind the menu entries. Each routes to its command unit.
+
+namespace tallyfold {
+
+void menuOpenData();
+void menuCalculation();
+void menuSimulation();
+void menuBootstrap();
+void menuPoissonGamma();
+
+}  // namespace tallyfold

@@ -1,0 +1,75 @@
+#include "data/CountFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace tallyfold {
+namespace {
+
+using Kind = CountFileProblem::Kind;
+
+TEST(CountFile, FirstItemOfEachLineSeparatedByBlanksOrCommas) {
+  const CountFile file = parseCountText("7 3\n4,9\n  +2\t8\r\n-1\n0");
+  ASSERT_FALSE(file.problem.has_value());
+  EXPECT_EQ(file.counts, (std::vector<std::int32_t>{7, 4, 2, -1, 0}));
+  EXPECT_EQ(file.lines, 5);
+}
+
+TEST(CountFile, LargeCountsAreKeptAsTheyStand) {
+  const CountFile file = parseCountText("12\n100000\n");
+  ASSERT_FALSE(file.problem.has_value());
+  EXPECT_EQ(file.counts, (std::vector<std::int32_t>{12, 100000}));
+}
+
+TEST(CountFile, RejectsTheWholeFileAtTheFirstBadLine) {
+  struct Case {
+    const char* text;
+    Kind kind;
+    int line;
+  };
+  const Case cases[] = {
+      {"12\n5\nabc\n1\n", Kind::notAnInteger, 3},
+      {"12\n5x\n", Kind::notAnInteger, 2},
+      {"12\n1.5\n", Kind::notAnInteger, 2},
+      {"12\n\n3\n", Kind::blankLine, 2},
+      {"12\n5\n\n", Kind::blankLine, 3},      // a blank line at the end
+      {"12\n   ,\n", Kind::blankLine, 2},
+      {"2147483648\n", Kind::outOfRange, 1},
+      {"-2147483649\n", Kind::outOfRange, 1},
+      {"2147483647\n1\n", Kind::sumOverflow, 2},
+      {"", Kind::empty, 0},
+  };
+  for (const Case& c : cases) {
+    const CountFile file = parseCountText(c.text);
+    ASSERT_TRUE(file.problem.has_value()) << c.text;
+    EXPECT_EQ(file.problem->kind, c.kind) << c.text;
+    EXPECT_EQ(file.problem->line, c.line) << c.text;
+    EXPECT_TRUE(file.counts.empty()) << "no partial table for " << c.text;
+  }
+}
+
+TEST(CountFile, AnItemLongerThanEightyCharactersIsCutThere) {
+  const std::string digits(80, '0');
+  EXPECT_EQ(parseCountText(digits + "7\n").counts, (std::vector<std::int32_t>{0}));
+}
+
+TEST(CountFile, MissingFilesAndDirectoriesCannotBeRead) {
+  EXPECT_EQ(readCountFile("/nonexistent/counts.txt").problem->kind, Kind::cannotOpen);
+  EXPECT_EQ(readCountFile(std::filesystem::temp_directory_path().string()).problem->kind, Kind::cannotOpen);
+
+  const auto path = std::filesystem::temp_directory_path() / "tallyfold-countfile-test.txt";
+  {
+    std::ofstream out(path);
+    out << "12\n5\n1\n";
+  }
+  const CountFile file = readCountFile(path.string());
+  std::filesystem::remove(path);
+  ASSERT_FALSE(file.problem.has_value());
+  EXPECT_EQ(file.counts, (std::vector<std::int32_t>{12, 5, 1}));
+}
+
+}  // namespace
+}  // namespace tallyfold
