@@ -196,20 +196,22 @@ void storeValue(char letter, int position, std::string text) {
   stopProgram(s);
 }
 
-// The fixed three-line reports of UMACH and IMACH.
-[[noreturn]] void threeLineStop(ErrorState& s, std::string_view routine, std::string_view what, std::string_view rest,
-                                std::string_view last, int value) {
-  emit(s, std::string(" *** TERMINAL ERROR 5 from ") + std::string(routine) + ".  " + std::string(what));
-  emit(s, std::string(" ***          ") + std::string(rest));
-  emit(s, std::string(" ***          ") + std::string(last) + std::to_string(value) + ".");
-  stopProgram(s);
-}
-
 }  // namespace
 
-void setErrorOutput(ErrorOutput output) {
+ErrorOutput setErrorOutput(ErrorOutput output) {
   std::lock_guard lock(outputMutex);
+  ErrorOutput previous = std::move(outputSink());
   outputSink() = std::move(output);
+  return previous;
+}
+
+void terminalThreeLines(std::string_view routine, std::string_view first, std::string_view second,
+                        std::string_view third, std::int64_t value) {
+  ErrorState& s = state();
+  emit(s, " *** TERMINAL ERROR 5 from " + std::string(routine) + ".  " + std::string(first));
+  emit(s, " ***          " + std::string(second));
+  emit(s, " ***          " + std::string(third) + std::to_string(value) + ".");
+  stopProgram(s);
 }
 
 void E1PSH(std::string_view name) {
@@ -315,10 +317,11 @@ int N1RTY(int which) {
 
 int UMACH(int index, int unit) {
   ErrorState& s = state();
-  const int magnitude = index < 0 ? -index : index;
+  // Widened first: the magnitude of the most negative int does not fit.
+  const std::int64_t magnitude = index < 0 ? -static_cast<std::int64_t>(index) : index;
   if (magnitude < 1 || magnitude > 3) {
-    threeLineStop(s, "UMACH", "The absolute", "value of the index variable must be", "1, 2, or 3.  IABS(N) = ",
-                  magnitude);
+    terminalThreeLines("UMACH", "The absolute", "value of the index variable must be", "1, 2, or 3.  IABS(N) = ",
+                       magnitude);
   }
   if (index < 0) s.units[static_cast<std::size_t>(magnitude - 1)] = unit;
   return s.units[static_cast<std::size_t>(magnitude - 1)];

@@ -35,8 +35,10 @@ class TerminalError : public std::runtime_error {
 
 // Where printed lines go (one call per line, without the newline). The
 // default writes to standard error. Process-wide; set it once at start-up.
+// Returns the output that was in place, so a caller that captures the lines
+// for a while can put it back.
 using ErrorOutput = std::function<void(std::string_view line)>;
-void setErrorOutput(ErrorOutput output);
+ErrorOutput setErrorOutput(ErrorOutput output);
 
 void E1PSH(std::string_view name);
 void E1POP(std::string_view name);
@@ -55,6 +57,14 @@ int N1RTY(int which);
 // Output units: index 1 input, 2 output, 3 error output; a negative index
 // sets the unit of that role to `unit` and returns it.
 int UMACH(int index, int unit = 0);
+
+// The fixed three-line report of a routine that answers a bad index without
+// using the routine stack (UMACH, IMACH), then the end of the computation:
+//   " *** TERMINAL ERROR 5 from <routine>.  <first>"
+//   " ***          <second>"
+//   " ***          <third><value>."
+[[noreturn]] void terminalThreeLines(std::string_view routine, std::string_view first, std::string_view second,
+                                     std::string_view third, std::int64_t value);
 
 // Reports a value outside [lower, upper] (or below lower when upper < lower)
 // as a terminal error with the running code, then adds 1 to the code.
