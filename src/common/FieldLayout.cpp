@@ -19,6 +19,10 @@ std::string fitRight(const std::string& body, int width) {
 
 std::string formatI(std::int64_t value, int width) { return fitRight(std::to_string(value), width); }
 
+std::string formatEstimate(std::optional<std::int64_t> value, int width) {
+  return value ? formatI(*value, width) : fitRight(std::string(noEstimate), width);
+}
+
 std::string formatF(double value, int width, int decimals) {
   if (width <= 0) return {};
   if (std::isnan(value)) return fitRight("NaN", width);

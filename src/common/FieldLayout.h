@@ -15,6 +15,13 @@
 namespace tallyfold {
 
 std::string formatI(std::int64_t value, int width);
+
+// The text shown, right-justified in its field, wherever an estimator has no
+// estimate (a table too small for its formula, a fit that does not exist).
+inline constexpr std::string_view noEstimate = "n/a";
+
+// "(Iw)" of an estimate, or noEstimate when there is none.
+std::string formatEstimate(std::optional<std::int64_t> value, int width);
 std::string formatF(double value, int width, int decimals);
 
 // "(BN,Iw)": the first `width` characters of `text`, blanks ignored, an

@@ -74,3 +74,15 @@ TEST(SinglePrecision, ConstantsWidenToTheirFloatValues) {
 
 }  // namespace
 }  // namespace tallyfold
+
+namespace tallyfold {
+namespace {
+
+TEST(FormatEstimate, MissingEstimatesShowOneRepresentation) {
+  EXPECT_EQ(formatEstimate(std::int64_t{30}, 10), "        30");
+  EXPECT_EQ(formatEstimate(std::nullopt, 10), "       n/a");
+  EXPECT_EQ(formatEstimate(std::nullopt, 2), "**");
+}
+
+}  // namespace
+}  // namespace tallyfold
