@@ -35,12 +35,21 @@ constexpr float stirlingSeries[6] = {
 };
 
 // Distance of a negative argument from the nearest integer, relative to the
-// argument; below sqrt(2^-23) the reflection formula loses half the digits.
+// argument. Beside a pole n, Gamma(x) changes relatively |x / (x - n)| times
+// as much as x does, so below sqrt(2^-23) a single rounding of x spoils half
+// the digits of the result.
 float relativeDistanceToInteger(float x) { return std::fabs((x - std::trunc(x - 0.5f)) / x); }
 
-// Gamma has poles at 0, -1, -2, ...: an argument is one of them when it is
-// a whole number. Every float of magnitude 2^23 or more is whole.
-bool isWhole(float x) { return std::trunc(x) == x; }
+// sin(pi y), reduced to the nearest whole number n first:
+// sin(pi y) = (-1)^n sin(pi (y - n)). y - n is exact, so the result is
+// exactly 0 at whole y (the poles of the reflection formula) and keeps its
+// relative accuracy beside them, where sin of the rounded product pi * y
+// would not. Every float of magnitude 2^23 or more is whole.
+float sinPi(float y) {
+  const float nearest = std::round(y);
+  const float s = std::sin(pi * (y - nearest));
+  return std::fmod(nearest, 2.0f) == 0.0f ? s : -s;
+}
 
 }  // namespace
 
@@ -285,9 +294,7 @@ float GAMMA(float x) {
               "The result is accurate to less than one half precision because X = %(R1) is too close to a "
               "negative integer.");
       }
-      // sin(pi y) in single precision is never exactly zero at a whole y
-      // beyond 10 (pi itself is rounded), so the pole is recognised by y.
-      const float sinpiy = isWhole(y) ? 0.0f : std::sin(pi * y);
+      const float sinpiy = sinPi(y);
       if (sinpiy == 0.0f) {
         errStoreReal(1, x);
         E1MES(5, 7, "The argument for the function can not be a negative integer. Argument X = %(R1).");
@@ -326,8 +333,8 @@ float ALNGAM(float x) {
   } else if (x > 0.0f) {
     result = lnSqrtTwoPi + (x - 0.5f) * std::log(x) - x + R9LGMC(y);
   } else {
-    // Reflection formula; as in GAMMA, a whole y is the pole itself.
-    const float sinpiy = isWhole(y) ? 0.0f : std::fabs(std::sin(pi * y));
+    // Reflection formula: ln |Gamma(x)| = ln (pi / (y |sin(pi y)| Gamma(y))).
+    const float sinpiy = std::fabs(sinPi(y));
     if (sinpiy == 0.0f) {
       errStoreReal(1, x);
       E1MES(5, 5, "The argument for the function can not be a negative integer. Argument X = %(R1).");
