@@ -1,0 +1,286 @@
+// The recording window layer is what every command test trusts; these tests
+// cover the parts of it that have behaviour of their own: scripted dialogs,
+// the failures it reports, window lifetimes and worker threads.
+#include "support/RecordingWindows.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+namespace tallyfold {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(RecordingDialogTest, ScriptReadsWhatTheProgramFilledAndOkRunsItsAction) {
+  RecordingWindows w;
+  std::unique_ptr<Dialog> dialog = w.loadDialog(101);
+  ASSERT_NE(dialog, nullptr);
+  dialog->setText(1000, "0.00000010000");
+  dialog->setChecked(1003, true);
+  std::string readBack;
+  dialog->setAction(idOk, [&](Dialog& d) {
+    readBack = d.text(1000);
+    d.exit(idOk);
+  });
+  w.expectDialog(101, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(1000), "0.00000010000");
+    EXPECT_TRUE(d.checked(1003));
+    d.setChecked(1002, true);  // the user picks BIC
+    d.setText(1000, "1e-5");
+    d.press(idOk);
+  });
+  EXPECT_EQ(dialog->run(), idOk);
+  EXPECT_EQ(readBack, "1e-5");
+  EXPECT_TRUE(dialog->checked(1002));
+  EXPECT_FALSE(dialog->checked(1003));
+  EXPECT_FALSE(dialog->checked(1001));
+  ASSERT_EQ(w.dialogRuns().size(), 1u);
+  EXPECT_EQ(w.dialogRuns()[0].result, idOk);
+}
+
+TEST(RecordingDialogTest, RadioGroupsAreExclusiveOnlyWithinThemselves) {
+  RecordingWindows w;
+  std::unique_ptr<Dialog> d = w.loadDialog(102);
+  ASSERT_NE(d, nullptr);
+  d->setChecked(1007, true);
+  d->setChecked(1009, true);
+  d->setChecked(1010, true);
+  EXPECT_TRUE(d->checked(1007));   // other group, untouched
+  EXPECT_FALSE(d->checked(1009));  // switched off by 1010
+  EXPECT_TRUE(d->checked(1010));
+  d->setChecked(1026, true);
+  d->setChecked(1027, true);  // check boxes are independent
+  EXPECT_TRUE(d->checked(1026));
+}
+
+TEST(RecordingDialogTest, ActionThatKeepsTheDialogOpenLetsTheScriptGoOn) {
+  RecordingWindows w;
+  std::unique_ptr<Dialog> d = w.loadDialog(103);
+  ASSERT_NE(d, nullptr);
+  int attempts = 0;
+  d->setAction(idOk, [&](Dialog& dialog) {
+    ++attempts;
+    if (dialog.text(1017) == "2") dialog.exit(idOk);  // otherwise: stays open
+  });
+  w.expectDialog(103, [](RecordingDialog& dialog) {
+    dialog.setText(1017, "x");
+    dialog.press(idOk);
+    EXPECT_TRUE(dialog.isOpen());
+    dialog.setText(1017, "2");
+    dialog.press(idOk);
+    EXPECT_FALSE(dialog.isOpen());
+  });
+  EXPECT_EQ(d->run(), idOk);
+  EXPECT_EQ(attempts, 2);
+}
+
+TEST(RecordingDialogTest, ButtonWithoutActionClosesWithItsIdAndScriptsAreUsedInOrder) {
+  RecordingWindows w;
+  w.expectDialog(104, [](RecordingDialog& d) { d.press(idCancel); });
+  w.expectDialog(104, [](RecordingDialog& d) { d.press(idOk); });
+  EXPECT_EQ(w.loadDialog(104)->run(), idCancel);
+  EXPECT_EQ(w.loadDialog(104)->run(), idOk);
+  EXPECT_EQ(w.unusedDialogScripts(), 0);
+}
+
+TEST(RecordingDialogTest, ListBoxEntriesGrowToTheIndexWritten) {
+  RecordingWindows w;
+  std::unique_ptr<Dialog> d = w.loadDialog(102);
+  d->setListCount(1012, 1);
+  d->setListEntry(1012, 1, "first");
+  d->setListEntry(1012, 3, "third");
+  auto& recording = static_cast<RecordingDialog&>(*d);
+  EXPECT_THAT(recording.listEntries(1012), ElementsAre("first", "", "third"));
+  d->setListCount(1012, 1);
+  EXPECT_THAT(recording.listEntries(1012), ElementsAre("first"));
+}
+
+TEST(RecordingDialogTest, MistakesOfTheProgramOrTheTestFailTheTest) {
+  RecordingWindows w;
+  std::unique_ptr<Dialog> d = w.loadDialog(101);
+  EXPECT_NONFATAL_FAILURE(d->setText(1017, "x"), "dialog 101 has no control 1017");
+  EXPECT_NONFATAL_FAILURE(d->setChecked(1004, true), "is a edit field");
+  EXPECT_NONFATAL_FAILURE(d->setAction(1000, [](Dialog&) {}), "setAction");
+  EXPECT_NONFATAL_FAILURE(d->exit(idOk), "while it is not shown");
+
+  int result = 0;
+  EXPECT_NONFATAL_FAILURE(result = d->run(), "set up no script");
+  EXPECT_EQ(result, idCancel);
+
+  w.expectDialog(101, [](RecordingDialog& dialog) { dialog.setText(1000, "typed, never confirmed"); });
+  EXPECT_NONFATAL_FAILURE(result = d->run(), "left dialog 101 open");
+  EXPECT_EQ(result, idCancel);
+
+  w.expectDialog(101, [](RecordingDialog& dialog) {
+    dialog.press(idCancel);
+    dialog.press(idOk);
+  });
+  EXPECT_NONFATAL_FAILURE(result = d->run(), "is not open");
+  EXPECT_EQ(result, idCancel);
+}
+
+TEST(RecordingDialogTest, MissingAndUnknownTemplatesLoadAsNothing) {
+  RecordingWindows w;
+  w.markDialogMissing(105);
+  EXPECT_EQ(w.loadDialog(105), nullptr);
+  EXPECT_EQ(w.loadDialog(106), nullptr);
+  EXPECT_NE(w.loadDialog(107), nullptr);
+  EXPECT_THAT(w.loadedDialogs(), ElementsAre(105, 106, 107));
+}
+
+TEST(RecordingWindowsTest, WindowClosedWithDeletionComesBackEmpty) {
+  RecordingWindows w;
+  w.openWindow(19, "LOG");
+  w.configureWindow(19, 90, 40);
+  w.writeLine(19, " first run");
+  w.closeWindow(19, true);
+  EXPECT_FALSE(w.window(19).open);
+  EXPECT_THAT(w.lines(19), ElementsAre(" first run"));  // still readable after closing
+  EXPECT_EQ(w.focusWindow(19), -1);
+
+  w.openWindow(19, "LOG");
+  w.writeLine(19, " second run");
+  EXPECT_THAT(w.lines(19), ElementsAre(" second run"));
+  EXPECT_FALSE(w.window(19).configuration.has_value());
+  EXPECT_EQ(w.window(19).opens, 2);
+  ASSERT_EQ(w.closedWindows(19).size(), 1u);
+  EXPECT_THAT(w.closedWindows(19)[0].lines, ElementsAre(" first run"));
+  EXPECT_TRUE(w.strayOperations().empty());
+}
+
+TEST(RecordingWindowsTest, OperationsOnWindowsNotOpenAreRecordedAsStray) {
+  RecordingWindows w;
+  w.writeLine(10, " lost");
+  w.drawTextAt(12, 5, 10, "lost too");
+  EXPECT_EQ(w.placeWindow(25, 0, 0, 19, 110), -1);
+  EXPECT_FALSE(w.configureWindow(25, 90, 100));
+  w.closeWindow(25, true);  // closing a window that is not open is allowed
+  EXPECT_THAT(w.strayOperations(), ElementsAre("line 10", "moveto 12", "text 12", "place 25", "configure 25"));
+}
+
+TEST(RecordingWindowsTest, DrawingKeepsFontColourAndPositionAndClearCountsButEmpties) {
+  RecordingWindows w;
+  w.openWindow(25, "Results Window");
+  w.selectFont(25, "t'Arial'h16w9");
+  w.setTextColour(25, 0x112233);
+  w.drawTextAt(25, 5, 10, "title");
+  w.setDrawColour(25, 0x445566);
+  w.drawLine(25, 0, 55, 700, 55);
+  ASSERT_EQ(w.texts(25).size(), 1u);
+  const RecordedText t = w.texts(25)[0];
+  EXPECT_EQ(t.font, "t'Arial'h16w9");
+  EXPECT_EQ(t.colour, 0x112233u);
+  EXPECT_EQ(t.x, 5);
+  EXPECT_EQ(t.y, 10);
+  ASSERT_EQ(w.drawnLines(25).size(), 1u);
+  EXPECT_EQ(w.drawnLines(25)[0].colour, 0x445566u);
+  EXPECT_EQ(w.drawnLines(25)[0].x2, 700);
+  w.drawText(25, "after the line");  // drawn where the line ended
+  EXPECT_EQ(w.texts(25)[1].x, 700);
+
+  w.clearWindow(25);
+  w.clearWindow(25);
+  EXPECT_TRUE(w.texts(25).empty());
+  EXPECT_TRUE(w.drawnLines(25).empty());
+  EXPECT_EQ(w.window(25).clears, 2);
+}
+
+TEST(RecordingWindowsTest, StatusWindowShowsTheLastRowsOfItsTextArea) {
+  RecordingWindows w;
+  w.openWindow(10, "Status window");
+  w.setTextArea(10, 1, 1, 3, 80);
+  for (const char* line : {" a", " b", " c", " d"}) w.writeLine(10, line);
+  EXPECT_THAT(w.window(10).visibleLines(), ElementsAre(" b", " c", " d"));
+  EXPECT_EQ(w.lines(10).size(), 4u);
+}
+
+TEST(RecordingWindowsTest, MenuClicksRunTheActionOfExactlyOneItem) {
+  RecordingWindows w;
+  int opened = 0;
+  w.appendMenuEntry(1, MenuEntryKind::title, "&File", {});
+  w.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", [&] { ++opened; });
+  w.appendMenuEntry(3, MenuEntryKind::item, "&Start", [] {});
+  w.appendMenuEntry(3, MenuEntryKind::item, "&Start", [] {});
+  w.clickMenu("&Open Data");
+  EXPECT_EQ(opened, 1);
+  EXPECT_NONFATAL_FAILURE(w.clickMenu("&File"), "0 menu items");  // a title is no item
+  EXPECT_NONFATAL_FAILURE(w.clickMenu("&Start"), "2 menu items");
+}
+
+TEST(RecordingWindowsTest, FileDialogAnswersComeFromTheQueue) {
+  RecordingWindows w;
+  w.answerFileDialog("/data/counts.txt");
+  w.answerFileDialog(std::nullopt);
+  const std::vector<FileFilter> filters{{"Data files(*.txt)", "*.txt"}};
+  EXPECT_EQ(w.chooseOpenFile(filters, 1, "Input Data File"), "/data/counts.txt");
+  EXPECT_EQ(w.chooseOpenFile(filters, 1, "Input Data File"), std::nullopt);
+  std::optional<std::string> third;
+  EXPECT_NONFATAL_FAILURE(third = w.chooseOpenFile(filters, 1, "Input Data File"), "no answer");
+  EXPECT_FALSE(third.has_value());
+  ASSERT_EQ(w.fileDialogs().size(), 3u);
+  EXPECT_EQ(w.fileDialogs()[0].title, "Input Data File");
+  EXPECT_EQ(w.fileDialogs()[0].filters[0].pattern, "*.txt");
+}
+
+TEST(RecordingWindowsTest, ThreadModes) {
+  RecordingWindows w;
+  w.setThreadMode(ThreadMode::synchronous);
+  bool ran = false;
+  const std::int32_t first = w.startThread([&] { ran = true; });
+  EXPECT_TRUE(ran);  // before startThread returned
+  EXPECT_GT(first, 0);
+
+  w.setThreadMode(ThreadMode::failing);
+  bool ranToo = false;
+  EXPECT_EQ(w.startThread([&] { ranToo = true; }), -1);
+  EXPECT_FALSE(ranToo);
+
+  w.setThreadMode(ThreadMode::real);
+  std::atomic<int> finished{0};
+  const std::int32_t second = w.startThread([&] {
+    // A worker that starts another: waitForThreads must join both.
+    windows().startThread([&] { ++finished; });
+    ++finished;
+  });
+  EXPECT_GT(second, first);
+  w.waitForThreads();
+  EXPECT_EQ(finished.load(), 2);
+  EXPECT_EQ(w.threadsStarted(), 3);
+}
+
+TEST(RecordingWindowsTest, WritesFromSeveralWorkersKeepEachWorkersOrder) {
+  RecordingWindows w;
+  w.openWindow(15, "LOG Simulation");
+  constexpr int perWorker = 200;
+  for (int worker = 0; worker < 3; ++worker) {
+    w.startThread([&w, worker] {
+      for (int i = 0; i < perWorker; ++i) w.writeLine(15, std::to_string(worker) + ":" + std::to_string(i));
+    });
+  }
+  w.waitForThreads();
+  const std::vector<std::string> lines = w.lines(15);
+  ASSERT_EQ(lines.size(), 3u * perWorker);
+  int next[3] = {0, 0, 0};
+  for (const std::string& line : lines) {
+    const int worker = line[0] - '0';
+    EXPECT_EQ(line.substr(2), std::to_string(next[worker])) << "worker " << worker;
+    ++next[worker];
+  }
+}
+
+TEST(RecordingWindowsTest, ExceptionLeavingAWorkerFailsTheTest) {
+  EXPECT_NONFATAL_FAILURE_ON_ALL_THREADS(
+      {
+        RecordingWindows w;
+        w.startThread([] { throw std::runtime_error("boom"); });
+        w.waitForThreads();
+      },
+      "boom");
+}
+
+}  // namespace
+}  // namespace tallyfold
