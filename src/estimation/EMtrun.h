@@ -1,0 +1,82 @@
+#pragma once
+// Zero-truncated Poisson mixtures: likelihood, EM fit for a fixed number of
+// components and the population-size formulas.
+//
+// Model, for x >= 1:  p(x; lambda) = lambda^x e^-lambda / (x! (1 - e^-lambda)),
+// g(x) = sum_j w_j p(x; lambda_j), L = sum_x f(x) ln g(x) (x! included).
+// With S = sum_j w_j / (1 - e^-lambda_j): Nall = n S and N0 = n (S - 1).
+// The EM algorithm for such mixtures follows Dempster, Laird & Rubin (1977);
+// its use for the unseen units of a capture-recapture count table follows
+// Böhning's work on the NPMLE of Poisson mixtures.
+//
+// counts[x - 1] = f(x), m = counts.size(); lambda and weight hold the k
+// components; posterior is the m x k matrix P(x, j). The routines own no
+// state and are safe to call from several threads at once.
+#include <cstdint>
+#include <span>
+
+#include "common/Matrix.h"
+
+namespace tallyfold {
+
+// Work done by a fit, for benchmarks: EM passes and steps of the mean
+// fixed-point iteration (one exp, one multiply and one divide each).
+struct FitCounters {
+  std::int64_t emPasses = 0;
+  std::int64_t meanUpdateSteps = 0;
+};
+
+// At most this many EM passes: the pass counter starts at 0 and is tested
+// before each pass, so 5001 passes run. Reaching it is silent.
+inline constexpr std::int32_t emIterationLimit = 5000;
+
+// Upper bound of the steps of one mean fixed-point iteration. Started from
+// 1.0, the iteration approaches a mean near zero like the harmonic sequence
+// 2/n, so a step changes it by about 2/n^2 and the loop ends after roughly
+// sqrt(2/tol) steps: 2.8E7 for the smallest tolerance used with an exactness
+// of 1.0E-12 (the search's trial fits use eps/2: tol = 0.5E-12 * 0.005); a
+// mean just above zero ends sooner (the tests check the worst case). 10^8
+// never binds for such tolerances; it ends loops that cannot converge (a
+// tolerance below the rounding noise of 1 - e^-lambda, zero or negative),
+// which otherwise run for ever. A loop that repeats a value (fixed point or
+// two-cycle not accepted by the tolerance) stops at once.
+inline constexpr std::int64_t meanUpdateStepLimit = 100'000'000;
+
+// EM fit from the starting mixture (lambdaIn, weightIn) to the out arrays,
+// which may be the same storage as the in arrays. Runs while the largest
+// change of a mean between two passes exceeds eps; eps >= 1 returns the
+// starting values and leaves posterior untouched. posterior is resized to
+// m x k when it has another shape. A zero weight yields NaN posteriors, as
+// IEEE arithmetic gives them.
+void emFit(std::span<const std::int32_t> counts, double eps, std::span<const double> lambdaIn,
+           std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
+           Matrix<double>& posterior, FitCounters* counters = nullptr);
+
+// New means from the posterior: for each component the fixed point of
+// lambda = (1 - e^-lambda) A / B, started from 1.0, with the posterior-
+// weighted sums A = sum x f(x) P(x, j) and B = sum f(x) P(x, j) rounded to
+// single precision; stops when a step changes lambda by at most tol (or at
+// meanUpdateStepLimit steps). tol >= 1 gives 1.0.
+void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
+                   std::span<double> lambda, FitCounters* counters = nullptr);
+
+// The fixed point of one component from its single-precision sums; adds the
+// steps taken to `steps`.
+double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps);
+
+// Log-likelihood L of the mixture (no exponent clamping).
+double logLikelihood(std::span<const std::int32_t> counts, std::span<const double> lambda,
+                     std::span<const double> weight);
+
+// Estimated number of unseen units N0 = n (S - 1), not rounded.
+double estimateN0(std::span<const std::int32_t> counts, std::span<const double> lambda,
+                  std::span<const double> weight);
+
+// Estimated population size Nall = n S, not rounded.
+double estimateNall(std::span<const std::int32_t> counts, std::span<const double> lambda,
+                    std::span<const double> weight);
+
+// x! g(x) = sum_j w_j lambda_j^x e^-lambda_j / (1 - e^-lambda_j).
+double mixtureKernel(std::span<const double> lambda, std::span<const double> weight, std::int32_t x);
+
+}  // namespace tallyfold
