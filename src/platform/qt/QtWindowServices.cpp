@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QPixmap>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -47,6 +49,9 @@ constexpr int minimumCellHeight = 16;
 // Placement values beyond these are taken as these.
 constexpr int maxPlacementCells = 1000;
 
+// Height in pixels of the "Output" dock when it first appears.
+constexpr int outputDockHeight = 110;
+
 // Cells of a child window before it is placed.
 constexpr int initialColumns = 80;
 constexpr int initialRows = 10;
@@ -64,6 +69,13 @@ QString qtFilter(const FileFilter& filter) {
   }
   if (patterns.isEmpty()) patterns << QStringLiteral("*");
   return description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+// Child windows carry no icon in their title bars.
+QIcon blankIcon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  return QIcon(pixmap);
 }
 
 }  // namespace
@@ -221,6 +233,7 @@ void QtWindowServices::openWindow(int number, std::string_view title) {
       // writes to it, and bringing it to the front shows it again.
       created->sub->setAttribute(Qt::WA_DeleteOnClose, false);
       created->sub->setWidget(created->scroll);
+      created->sub->setWindowIcon(blankIcon());
       created->font = fonts_.font("");
       mdi_->addSubWindow(created->sub);
       created->sub->resize(initialColumns * cell_.width(), initialRows * cell_.height());
@@ -423,7 +436,14 @@ std::int32_t QtWindowServices::startThread(std::function<void()> routine) {
 void QtWindowServices::writeDefaultOutput(std::string_view line) {
   gui::post(this, [this, line = toQString(line)] {
     output_->appendPlainText(line);
-    outputDock_->show();
+    if (!outputDock_->isVisible()) {
+      // The frame grows by a few lines for the dock, so the child windows
+      // keep the room they were placed in.
+      if (!frame_->isMaximized() && !frame_->isFullScreen())
+        frame_->resize(frame_->width(), frame_->height() + outputDockHeight);
+      outputDock_->show();
+      frame_->resizeDocks({outputDock_}, {outputDockHeight}, Qt::Vertical);
+    }
   });
 }
 
