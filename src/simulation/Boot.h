@@ -1,0 +1,31 @@
+#pragma once
+// The "&Start Bootstrap" command: dialog 105, then the bootstrap of the
+// loaded data on a worker thread with its "LOG Simulation" window, the
+// sample and interim files, and the simulation results window.
+#include <cstdint>
+
+#include "estimation/EMtrun_alg.h"
+#include "simulation/OutputFolders.h"
+
+namespace tallyfold {
+
+class Dialog;
+class RandomStream;
+
+// What a bootstrap run works with, copied when it starts.
+struct BootstrapRun {
+  SearchSettings search;
+  std::int32_t replications = 10;
+  bool printInterim = true;
+  bool printSamples = false;
+};
+
+// Menu handler: checks the data, fills and runs dialog 105.
+void startBootstrap();
+// OK of dialog 105: reads and checks the settings, starts the run.
+void bootstrapSettingsOk(Dialog& dialog);
+// The worker's routine: the whole run over the shared data, drawing from
+// `stream` and writing into `folders`.
+void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders);
+
+}  // namespace tallyfold

@@ -1,0 +1,81 @@
+#pragma once
+// The bootstrap of a count table and the per-replicate bootstrap
+// evaluation, as engines: they take the observed counts, the search
+// settings, the random stream and a log sink, and return their tables. They
+// touch no shared state and no window; the commands (Boot, Simu) open the
+// windows, write the files and the summary, and update the shared state.
+//
+// A bootstrap sample is a multinomial draw of the observed number of units
+// over the m count classes with probabilities proportional to the observed
+// frequencies (drawFromFrequencies). On each sample seven estimators run:
+// the NPMLE of the zero-truncated Poisson mixture, the negative-binomial
+// estimate, Zelterman 1-4 and Chao.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "estimation/EMtrun_alg.h"
+#include "simulation/EstimateTables.h"
+#include "simulation/getSample.h"
+
+namespace tallyfold {
+
+class RandomStream;
+
+// The seven estimates of one count table, rows in table order.
+struct ReplicateEstimates {
+  std::int32_t components = 0;  // of the NPMLE fit; 0 when the table cannot be fitted
+  std::array<Estimate, studyEstimators> unobserved{};
+  std::array<Estimate, studyEstimators> estimates{};
+};
+
+// Z1, Z2, Z3, Z4, Chao: their N0 for a count table.
+std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::int32_t> counts);
+
+// Every estimator on one table (the bootstrap's rows 1-7).
+ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings);
+
+struct BootstrapResult {
+  SampleTable samples;  // R x m
+  EstimateTables tables;  // 7 x R
+  std::vector<std::int32_t> components;  // R
+};
+
+// Called once the samples are drawn, before the first replicate is
+// estimated (the command writes the sample files there).
+using SamplesDrawn = std::function<void(const SampleTable&)>;
+
+// R bootstrap replicates of the observed table. Logs, per replicate,
+// "********  rep r    *********", "m= k  n0= N0  N= N" and 21 underscores.
+// replications >= 1.
+BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
+                                    std::int32_t replications, RandomStream& stream, const LogSink& log,
+                                    const SamplesDrawn& samplesDrawn = {});
+
+// The closing log line "E(m)= …  : E(N0)= …  : E(N)= …": the means of the
+// components and of the NPMLE row over the replicates, in integer
+// arithmetic (truncated toward zero), each over the replicates that have a
+// value.
+std::string expectationLine(std::span<const std::int32_t> components, const EstimateTables& tables);
+
+struct EvaluationResult {
+  // Median of the bootstrap population-size estimates, to the nearest
+  // integer; none when no bootstrap sample could be fitted.
+  Estimate median;
+  // The last bootstrap sample and its fit (a caller that keeps the
+  // evaluation's state in view uses them).
+  std::vector<std::int32_t> lastSample;
+  SearchResult lastFit;
+};
+
+// The per-replicate bootstrap evaluation of a simulation: B bootstrap
+// samples of `counts`, the NPMLE population size of each, and their
+// median. Logs "evaluate Bootstrap" after drawing. bootReplications >= 1.
+EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log);
+
+}  // namespace tallyfold

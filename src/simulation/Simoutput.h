@@ -1,0 +1,34 @@
+#pragma once
+// The "Simulation Results" window and the summary file
+// "C:\Temp\Simoutput.txt" at the end of a simulation, bootstrap or
+// Poisson-Gamma run.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "simulation/EstimateTables.h"
+#include "simulation/OutputFolders.h"
+#include "simulation/SimulationFiles.h"
+#include "simulation/SimulationSummary.h"
+
+namespace tallyfold {
+
+// Seven-estimator summary: draws the window and writes the summary file.
+// trueSizeKnown: the replicates come from a population of the shared
+// `populationSize` (simulation study); false for the bootstrap.
+// evalMedian: the per-replicate bootstrap evaluation of a simulation study,
+// when it made one; the evaluation rows and the file column appear only
+// with it.
+void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
+                       bool trueSizeKnown, const OutputFolders& folders = outputFolders());
+
+// Five-estimator summary of the Poisson-Gamma simulation: the window only.
+void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown);
+
+// Draws a computed summary into the "Simulation Results" window.
+void drawSimulationResults(const SimulationSummary& summary);
+
+// Shows a writer's missing-folder message, if it has one (title "Error").
+void showFolderMessage(const FileOutcome& outcome);
+
+}  // namespace tallyfold

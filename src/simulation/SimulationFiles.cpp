@@ -1,0 +1,153 @@
+#include "simulation/SimulationFiles.h"
+
+#include <fstream>
+#include <string_view>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "common/Text.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr std::string_view studyHeader =
+    "sim_m   ;     sim_N ; sim_pN ;   z1_N    ; z2_N ;  z3_N ;  z4_N ;  Chao_N";
+constexpr std::string_view poissonGammaHeader = "  z1_N    ; z2_N ;  z3_N ;  z4_N ;  Chao_N";
+constexpr std::string_view bootHeader =
+    "sim_m    ;   sim_N ;  sim_pN  ;  z1_N    ; z2_N ;  z3_N ;  z4_N ;  Chao_N";
+
+// Opens the file for writing, replacing what it held; writes the lines.
+// False when the file cannot be opened (its folder is missing).
+bool writeLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  std::ofstream file(path, std::ios::out | std::ios::trunc);
+  if (!file) return false;
+  for (const std::string& line : lines) file << line << '\n';
+  return true;
+}
+
+// A probe: opening the file tells whether its folder exists. The file is
+// left in place (empty when it was new).
+bool probe(const std::filesystem::path& path) {
+  std::ofstream file(path, std::ios::out | std::ios::app);
+  return static_cast<bool>(file);
+}
+
+// An interim record is built by rewriting one buffer free-format: each
+// rewrite is the buffer without trailing blanks, ";" and the next field
+// without trailing blanks (its leading blanks stay).
+class InterimLine {
+ public:
+  explicit InterimLine(std::string start) : buffer_(std::move(start)) {}
+  void field(const std::string& text) { buffer_ = listDirected(trimRight(buffer_), ";", trimRight(text)); }
+  void text(std::string_view text) { buffer_ = listDirected(trimRight(buffer_), text); }
+  std::string str() const { return listDirected(trimRight(buffer_)); }
+
+ private:
+  std::string buffer_;
+};
+
+std::string estimateField(const Estimate& value) {
+  return formatEstimate(value ? std::optional<std::int64_t>(*value) : std::nullopt, 8);
+}
+
+FileOutcome writeSamples(const std::filesystem::path& probePath, const std::filesystem::path& folder,
+                         std::string_view stem, const SampleTable& samples, int firstColumn, int lastColumn) {
+  FileOutcome outcome;
+  if (!probe(probePath)) outcome.folderMessage = missingSimFolder;
+  for (int r = 1; r <= samples.rows(); ++r) {
+    const std::filesystem::path path = folder / (std::string(stem) + std::to_string(r) + ".txt");
+    if (writeLines(path, sampleFileLines(samples, r, firstColumn, lastColumn))) ++outcome.filesWritten;
+  }
+  return outcome;
+}
+
+FileOutcome writeTable(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  FileOutcome outcome;
+  if (writeLines(path, lines)) {
+    outcome.filesWritten = 1;
+  } else {
+    outcome.folderMessage = missingTempFolder;
+  }
+  return outcome;
+}
+
+}  // namespace
+
+std::vector<std::string> sampleFileLines(const SampleTable& samples, int r, int firstColumn, int lastColumn) {
+  std::vector<std::string> lines;
+  for (int x = firstColumn; x <= lastColumn; ++x) lines.push_back(listDirected(samples(r, x)));
+  return lines;
+}
+
+FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k) {
+  const int last = std::min(k + 1, samples.cols());
+  return writeSamples(folders.sim() / "sample.txt", folders.sim(), "sample", samples, 2, last);
+}
+
+FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples) {
+  return writeSamples(folders.sim() / "boot1.txt", folders.sim(), "boot", samples, 1, samples.cols());
+}
+
+std::vector<std::string> interimLines(InterimKind kind, const EstimateTables& tables,
+                                      std::span<const std::int32_t> components,
+                                      const std::optional<std::vector<Estimate>>& evalMedian) {
+  std::vector<std::string> lines;
+  if (kind == InterimKind::poissonGamma) {
+    lines.push_back(InterimLine(listDirected(poissonGammaHeader)).str());
+    for (int r = 1; r <= tables.replications(); ++r) {
+      InterimLine line(listDirected(trimRight(estimateField(tables.estimates(1, r)))));
+      for (int j = 2; j <= tables.estimators(); ++j) line.field(estimateField(tables.estimates(j, r)));
+      lines.push_back(line.str());
+    }
+    return lines;
+  }
+
+  InterimLine header(listDirected(studyHeader));
+  if (evalMedian) header.text(" ; evMedian");
+  lines.push_back(header.str());
+  for (int r = 1; r <= tables.replications(); ++r) {
+    const auto index = static_cast<std::size_t>(r - 1);
+    const std::int32_t k = index < components.size() ? components[index] : 0;
+    InterimLine line(formatI(k, 2));
+    for (int j = 1; j <= tables.estimators(); ++j) line.field(estimateField(tables.estimates(j, r)));
+    if (evalMedian) line.field(estimateField(index < evalMedian->size() ? (*evalMedian)[index] : std::nullopt));
+    lines.push_back(line.str());
+  }
+  return lines;
+}
+
+std::vector<std::string> bootInterimLines(const EstimateTables& tables, std::span<const std::int32_t> components) {
+  std::vector<std::string> lines{listDirected(bootHeader)};
+  for (int r = 1; r <= tables.replications(); ++r) {
+    const auto index = static_cast<std::size_t>(r - 1);
+    ListRecord line;
+    line.text(formatI(index < components.size() ? components[index] : 0, 2));
+    for (int j = 1; j <= 3 && j <= tables.estimators(); ++j) {
+      line.text(";").text(trimRight(estimateField(tables.estimates(j, r))));
+    }
+    for (int j = 4; j <= tables.estimators(); ++j) {
+      line.text(" ;");
+      if (const Estimate& value = tables.estimates(j, r)) {
+        line.integer(*value);
+      } else {
+        line.text(" ").text(noEstimate);
+      }
+    }
+    lines.push_back(line.str());
+  }
+  return lines;
+}
+
+FileOutcome writeInterimFile(const OutputFolders& folders, InterimKind kind, const EstimateTables& tables,
+                             std::span<const std::int32_t> components,
+                             const std::optional<std::vector<Estimate>>& evalMedian) {
+  return writeTable(folders.temp / "Siminterim.txt", interimLines(kind, tables, components, evalMedian));
+}
+
+FileOutcome writeBootInterimFile(const OutputFolders& folders, const EstimateTables& tables,
+                                 std::span<const std::int32_t> components) {
+  return writeTable(folders.temp / "Bootinterim.txt", bootInterimLines(tables, components));
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,90 @@
+#include "simulation/getSample.h"
+
+#include <limits>
+#include <vector>
+
+#include "common/ListDirected.h"
+#include "estimation/Gamma.h"
+#include "numeric/ErrorReporting.h"
+#include "numeric/PoissonProbability.h"
+#include "numeric/RandomStream.h"
+
+namespace tallyfold {
+
+namespace {
+
+// Normalises p in single precision (the sum accumulated in order) and draws
+// nr multinomial vectors of n trials.
+SampleTable drawNormalised(std::vector<float>& p, int nr, std::int32_t n, RandomStream& stream) {
+  float s = 0.0f;
+  for (const float v : p) s += v;
+  for (float& v : p) v = v / s;
+  const int k = static_cast<int>(p.size());
+  SampleTable samples(nr, k);
+  // RNMTN checks every argument before it writes anything.
+  stream.RNMTN(nr, n, k, p.data(), samples.data(), nr);
+  return samples;
+}
+
+// The sample size as RNMTN takes it; a sum beyond 32 bits is reported as a
+// terminal error (RNMTN itself reports one below 1).
+std::int32_t sampleSize(std::int64_t n) {
+  if (n > std::numeric_limits<std::int32_t>::max()) {
+    E1PSH("drawFromFrequencies");
+    int code = 1;
+    checkIntRange(n, "N", 1, std::numeric_limits<std::int32_t>::max(), code);
+    E1POP("drawFromFrequencies");
+  }
+  return static_cast<std::int32_t>(n);
+}
+
+}  // namespace
+
+SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, RandomStream& stream) {
+  std::int64_t total = 0;
+  for (const std::int32_t f : freq) total += f;
+  const std::int32_t n = sampleSize(total);
+  std::vector<float> p(freq.size());
+  for (std::size_t x = 0; x < freq.size(); ++x) {
+    p[x] = n == 0 ? 0.0f : static_cast<float>(static_cast<double>(freq[x]) / static_cast<double>(n));
+    if (p[x] == 0.0f) p[x] = 1.0e-6f;  // an empty class can still receive units
+  }
+  return drawNormalised(p, nr, n, stream);
+}
+
+SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::span<const double> weight, int nr,
+                                   std::int32_t n, RandomStream& stream) {
+  std::vector<float> p(k < 0 ? 0U : static_cast<std::size_t>(k), 0.0f);
+  const std::size_t components = std::min(lambda.size(), weight.size());
+  for (std::size_t x = 0; x < p.size(); ++x) {
+    for (std::size_t j = 0; j < components; ++j) {
+      const float poisson = POIPR(static_cast<int>(x), static_cast<float>(lambda[j]));
+      p[x] = static_cast<float>(static_cast<double>(p[x]) + static_cast<double>(poisson) * weight[j]);
+    }
+  }
+  return drawNormalised(p, nr, n, stream);
+}
+
+SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int32_t n, int nr, RandomStream& stream,
+                                     const LogSink& log) {
+  std::vector<float> p(k < 0 ? 0U : static_cast<std::size_t>(k), 0.0f);
+  const auto kappaSingle = static_cast<float>(kappa);
+  const auto alphaSingle = static_cast<float>(alpha);
+  for (std::size_t x = 0; x < p.size(); ++x) {
+    const auto count = static_cast<std::int32_t>(x);
+    p[x] = static_cast<float>(negBinProb(count, kappaSingle, alphaSingle));
+    if (log) log(listDirected("spi=", p[x], ":  ", count + 1));
+    if (p[x] == 0.0f) p[x] = 1.0e-9f;
+  }
+  SampleTable samples = drawNormalised(p, nr, n, stream);
+  if (log) log(listDirected("test1"));
+  return samples;
+}
+
+std::vector<std::int32_t> sampleRow(const SampleTable& samples, int r, int first, int last) {
+  std::vector<std::int32_t> row;
+  for (int x = first; x <= last; ++x) row.push_back(samples(r, x));
+  return row;
+}
+
+}  // namespace tallyfold
