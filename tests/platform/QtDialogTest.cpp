@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <atomic>
@@ -120,6 +121,27 @@ TEST_F(QtDialogTest, ActionRunsOnOkAndClosesTheDialog) {
   EXPECT_EQ(d->run(), idOk);
   EXPECT_EQ(calls, 2);
   EXPECT_EQ(read, "1e-5");
+}
+
+// An action's error message comes over the dialog, which stays open.
+TEST_F(QtDialogTest, MessageOfAnActionIsShownOverTheDialog) {
+  std::unique_ptr<QtDialog> d = load(107);
+  d->setAction(idOk, [&](Dialog&) { services.messageBox("Error occur by Population Size!", "Error"); });
+  QWidget* boxParent = nullptr;
+  bool dialogStillShown = false;
+  whenModalShown([&](QWidget*) {
+    whenModalShown([](QWidget* modal) { return qobject_cast<QMessageBox*>(modal) != nullptr; },
+                   [&](QWidget* box) {
+                     boxParent = box->parentWidget();
+                     qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+                   });
+    button(*d, idOk)->click();  // returns once the message is answered
+    dialogStillShown = d->widget()->isVisible();
+    button(*d, idCancel)->click();
+  });
+  EXPECT_EQ(d->run(), idCancel);
+  EXPECT_EQ(boxParent, d->widget());
+  EXPECT_TRUE(dialogStillShown);
 }
 
 TEST_F(QtDialogTest, ButtonsWithoutActionCloseWithTheirId) {

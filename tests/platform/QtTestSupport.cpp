@@ -19,11 +19,15 @@ bool processEventsUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 void whenModalShown(std::function<void(QWidget*)> user) {
+  whenModalShown([](QWidget*) { return true; }, std::move(user));
+}
+
+void whenModalShown(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> user) {
   auto* poll = new QTimer;
   poll->setInterval(5);
-  QObject::connect(poll, &QTimer::timeout, poll, [poll, user = std::move(user)] {
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, wanted = std::move(wanted), user = std::move(user)] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal || !modal->isVisible()) return;
+    if (!modal || !modal->isVisible() || !wanted(modal)) return;
     poll->stop();
     poll->deleteLater();
     user(modal);

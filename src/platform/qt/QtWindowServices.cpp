@@ -1,6 +1,7 @@
 #include "platform/qt/QtWindowServices.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
@@ -152,6 +153,13 @@ QStringList QtWindowServices::defaultOutputLines() const {
 QMenu* QtWindowServices::menu(int number) const {
   const auto found = menus_.find(number);
   return found == menus_.end() ? nullptr : found->second;
+}
+
+QWidget* QtWindowServices::modalParent() const {
+  // Over the dialog that is open (a message of a dialog's action), else
+  // over the frame.
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal ? modal : frame_;
 }
 
 // --- Frame -----------------------------------------------------------------
@@ -386,7 +394,7 @@ void QtWindowServices::lineTo(int number, int x, int y) {
 
 void QtWindowServices::messageBox(std::string_view text, std::string_view title) {
   gui::call(this, [this, text = toQString(text), title = toQString(title)] {
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, frame_);
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, modalParent());
     box.exec();
   });
 }
@@ -406,7 +414,7 @@ std::optional<std::string> QtWindowServices::chooseOpenFile(const std::vector<Fi
     for (const FileFilter& f : filters) list << qtFilter(f);
     QString selected;
     if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
-    const QString path = QFileDialog::getOpenFileName(frame_, title, QString(), list.join(QStringLiteral(";;")),
+    const QString path = QFileDialog::getOpenFileName(modalParent(), title, QString(), list.join(QStringLiteral(";;")),
                                                       &selected);
     if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();

@@ -89,6 +89,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   ChildWindow* child(int number) const;  // nullptr when not open
   void detach(int number);
   void fitFrame();
+  QWidget* modalParent() const;
 
   FrameWindow* frame_;
   QMdiArea* mdi_;
