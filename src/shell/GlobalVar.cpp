@@ -30,6 +30,21 @@ void GlobalVar::setDefaults() {
   dataAvailable = 0;
 }
 
+void GlobalVar::resetAll() {
+  setDefaults();
+  dataFileName.clear();
+  counts.clear();
+  maxComponents = 2;
+  numComponents = 1;
+  lambda.clear();
+  weight.clear();
+  posterior = Matrix<double>();
+  maxGradient = 0.0;
+  bestBic = 0.0;
+  results.reset();
+  editedComponent = 0;
+}
+
 GlobalVar& globalVar() {
   static GlobalVar instance;
   return instance;

@@ -91,6 +91,10 @@ struct GlobalVar {
 
   // Sets every default, in the order the program starts with.
   void setDefaults();
+
+  // Back to the state of a process that has just started: no data, no
+  // mixture, no results, every default (for tests that share the process).
+  void resetAll();
 };
 
 GlobalVar& globalVar();

@@ -1,6 +1,7 @@
 #include "shell/MenuActions.h"
 
 #include "data/Data.h"
+#include "estimation/Calc.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 
@@ -16,7 +17,7 @@ void requireData() {
 }
 }  // namespace
 
-void menuCalculation() { requireData(); }
+void menuCalculation() { startCalculation(); }
 void menuSimulation() {}
 void menuBootstrap() { requireData(); }
 void menuPoissonGamma() {}

@@ -1,0 +1,23 @@
+#pragma once
+// tallyfold-cli estimate: the calculation of the windowed program in batch
+// form — the NPMLE search with its recorded fits, the Zelterman and Chao
+// estimates and the negative-binomial estimate of one count data file.
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+namespace tallyfold::cli {
+
+struct EstimateOptions {
+  std::string file;
+  double exactness = 0.0;  // set to the program's default by the caller
+  std::int32_t criterion = 3;
+  std::int32_t maxComponents = 2;
+  bool log = false;
+  bool json = false;
+};
+
+// Writes the results to `out`; returns the exit code. Throws BadInput.
+int runEstimate(const EstimateOptions& options, std::ostream& out);
+
+}  // namespace tallyfold::cli

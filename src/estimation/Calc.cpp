@@ -1,0 +1,115 @@
+#include "estimation/Calc.h"
+
+#include <optional>
+#include <string>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "data/Functions.h"
+#include "estimation/CountTable.h"
+#include "estimation/EMGFU.h"
+#include "estimation/ResultFormat.h"
+#include "estimation/output.h"
+#include "shell/BusyGuard.h"
+#include "shell/GlobalVar.h"
+#include "shell/WindowServices.h"
+#include "shell/startWin.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogCalculation = 101;
+constexpr int idExactness = 1000;
+constexpr int idNpmle = 1001;
+constexpr int idBic = 1002;
+constexpr int idMax = 1003;
+constexpr int idMaxComponents = 1004;
+
+}  // namespace
+
+void startCalculation() {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  if (g.dataAvailable != 1) {
+    w.messageBox("No Data available!", "Error");
+    return;
+  }
+  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
+    w.messageBox(*problem, "Error");
+    return;
+  }
+  std::unique_ptr<Dialog> dialog = w.loadDialog(dialogCalculation);
+  if (!dialog) {
+    w.writeDefaultOutput("error: resource not found");
+    return;
+  }
+  dialog->setText(idExactness, formatF(g.exactness, 13, 11));
+  writeStatus("Ready for computation!");
+  dialog->setAction(idOk, acceptCalculation);
+  dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
+  const int radio = g.stopCriterion == stopMax ? idMax : g.stopCriterion == stopBic ? idBic : idNpmle;
+  dialog->setChecked(radio, true);
+  dialog->run();
+}
+
+void acceptCalculation(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const std::string exactnessText = dialog.text(idExactness);
+  const std::string maxComponentsText = dialog.text(idMaxComponents);
+  // A text that is not a number, or an exactness that is not positive,
+  // keeps the dialog open.
+  const std::optional<double> exactness = readListReal(exactnessText);
+  if (!exactness || !(*exactness > 0.0)) {
+    w.messageBox("Error occur by Exactness of computation!", "Error");
+    return;
+  }
+  const std::optional<std::int32_t> maxComponents = readListInteger(maxComponentsText);
+  if (!maxComponents) {
+    w.messageBox("Error occur by Maximum number of components!", "Error");
+    return;
+  }
+  writeStatus("Start the computation!");
+  writeStatus("waiting...");
+  g.stopCriterion = dialog.checked(idNpmle) ? stopNpmle : dialog.checked(idBic) ? stopBic : stopMax;
+  g.exactness = *exactness;
+  g.maxComponents = *maxComponents;
+
+  const SearchSettings settings{g.exactness, g.stopCriterion, g.maxComponents};
+  startComputation([settings] { runCalculation(settings); });
+  dialog.exit(idOk);
+}
+
+void runCalculation(const SearchSettings& settings) {
+  closeResultsWindow();
+  runNpmle(settings);
+  showResults();
+}
+
+void runNpmle(const SearchSettings& settings) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.logUnit;
+  w.openWindow(unit, "LOG");
+  w.focusWindow(unit);
+  if (!w.configureWindow(unit, 90, 40)) w.configureWindow(unit, 90, 40);
+  w.setTextColour(unit, black);
+  w.setBackgroundColour(unit, white);
+  w.clearWindow(unit);
+  w.placeWindow(unit, 0, 0, 20, 110);
+  w.writeLine(unit, listDirected(calculationStartText));
+
+  EMGFU(settings, unit, true);
+
+  w.writeLine(unit, listDirected(calculationEndText));
+  if (g.results) {
+    for (const std::string& line : calculationSummaryLines(g.results->resN0, g.results->resNall, g.results->resBic)) {
+      w.writeLine(unit, line);
+    }
+  }
+  w.closeWindow(unit, true);
+  w.focusWindow(g.statusUnit);
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "data/Data.h"
+#include "shell/GlobalVar.h"
+#include "support/RecordingWindows.h"
+
+namespace tallyfold {
+namespace {
+
+class OpenData : public ::testing::Test {
+ protected:
+  void SetUp() override { globalVar().resetAll(); }
+  void TearDown() override {
+    for (const auto& path : created_) std::filesystem::remove(path);
+  }
+
+  std::string file(const std::string& name, const std::string& text) {
+    const auto path = std::filesystem::temp_directory_path() / ("tallyfold-open-" + name);
+    std::ofstream(path) << text;
+    created_.push_back(path);
+    return path.string();
+  }
+
+  void open(std::optional<std::string> answer) {
+    rec.answerFileDialog(std::move(answer));
+    openData();
+  }
+
+  RecordingWindows rec;
+  std::vector<std::filesystem::path> created_;
+};
+
+TEST_F(OpenData, DrawsTheTableRightAlignedIntoTheStartWindow) {
+  rec.openWindow(12, "Start window");
+  rec.openWindow(10, "Status window");
+  const std::string path = file("three.txt", "12\n5\n1\n");
+  open(path);
+
+  const GlobalVar& g = globalVar();
+  EXPECT_EQ(g.dataAvailable, 1);
+  EXPECT_EQ(g.numCountClasses, 3);
+  EXPECT_EQ(g.counts, (std::vector<std::int32_t>{12, 5, 1}));
+  EXPECT_EQ(g.dataFileName, path);
+
+  const std::vector<RecordedText> texts = rec.texts(12);
+  ASSERT_EQ(texts.size(), 3u + 2u * 3u);
+  EXPECT_EQ(texts[0].text, "Datafile:   " + path);
+  EXPECT_EQ(texts[0].x, 5);
+  EXPECT_EQ(texts[0].y, 10);
+  EXPECT_EQ(texts[0].font, "t'Arial'h15w8");
+  EXPECT_EQ(texts[1].text, " Number           Counts");
+  EXPECT_EQ(texts[1].y, 35);
+  EXPECT_EQ(texts[2].text, std::string(20, '_'));
+  EXPECT_EQ(texts[2].y, 40);
+  const int rowY[] = {55, 70, 85};
+  const char* countText[] = {"12", "5", "1"};
+  const int countX[] = {134, 142, 142};
+  for (int x = 0; x < 3; ++x) {
+    const RecordedText& number = texts[3 + 2 * x];
+    const RecordedText& count = texts[4 + 2 * x];
+    EXPECT_EQ(number.text, std::to_string(x + 1));
+    EXPECT_EQ(number.x, 22);
+    EXPECT_EQ(number.y, rowY[x]);
+    EXPECT_EQ(count.text, countText[x]);
+    EXPECT_EQ(count.x, countX[x]);
+    EXPECT_EQ(count.y, rowY[x]);
+  }
+  EXPECT_EQ(rec.activeWindow(), 10) << "the status window comes to the front";
+  ASSERT_EQ(rec.fileDialogs().size(), 1u);
+  EXPECT_EQ(rec.fileDialogs()[0].title, "Input Data File");
+  ASSERT_EQ(rec.fileDialogs()[0].filters.size(), 2u);
+  EXPECT_EQ(rec.fileDialogs()[0].filters[0].description, "Data files(*.txt)");
+  EXPECT_EQ(rec.fileDialogs()[0].filters[1].pattern, "*.*");
+}
+
+TEST_F(OpenData, CountsTooWideForTheFieldShowAsAsterisks) {
+  rec.openWindow(12, "Start window");
+  open(file("wide.txt", "100000\n-10000\n"));
+  const std::vector<std::string> texts = rec.drawnTexts(12);
+  ASSERT_EQ(texts.size(), 7u);
+  EXPECT_EQ(texts[4], "*****");
+  EXPECT_EQ(texts[6], "*****");
+  EXPECT_EQ(globalVar().counts[0], 100000);
+}
+
+TEST_F(OpenData, CancelAndMissingFilesKeepTheEarlierData) {
+  open(file("first.txt", "7 3\n4,9\n"));
+  ASSERT_EQ(globalVar().counts, (std::vector<std::int32_t>{7, 4}));
+  open(std::nullopt);
+  open("/nonexistent/folder/with/a/path/longer/than/sixty/characters/counts.txt");
+  EXPECT_EQ(globalVar().dataAvailable, 1);
+  EXPECT_EQ(globalVar().counts, (std::vector<std::int32_t>{7, 4}));
+  ASSERT_EQ(rec.messageBoxes().size(), 1u);
+  EXPECT_EQ(rec.messageBoxes()[0], (RecordedMessageBox{"This File not exist!", "Error"}));
+  EXPECT_EQ(globalVar().dataFileName, "/nonexistent/folder/with/a/path/longer/than/sixty/characters/counts.txt");
+}
+
+TEST_F(OpenData, AFailedReadLeavesNoData) {
+  open(file("good.txt", "12\n5\n"));
+  open(file("letters.txt", "12\n5\nabc\n"));
+  EXPECT_EQ(globalVar().dataAvailable, 0);
+  EXPECT_TRUE(globalVar().counts.empty());
+  EXPECT_EQ(rec.messageBoxes(),
+            (std::vector<RecordedMessageBox>{{"Error occur by reading N in Line 3! Program terminated", "Error"}}));
+
+  // A blank line is a line that cannot be read: both messages.
+  open(file("blank.txt", "12\n\n5\n"));
+  const std::vector<RecordedMessageBox> boxes = rec.messageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[1], (RecordedMessageBox{"Error occur by reading Data!", "Error"}));
+  EXPECT_EQ(boxes[2], (RecordedMessageBox{"Error occur by reading N in Line 2! Program terminated", "Error"}));
+  EXPECT_EQ(globalVar().dataAvailable, 0);
+
+  // A later good read makes data available again.
+  open(file("again.txt", "3\n"));
+  EXPECT_EQ(globalVar().dataAvailable, 1);
+}
+
+TEST_F(OpenData, RefusedWhileAComputationRuns) {
+  globalVar().calcThread = 7;
+  openData();
+  EXPECT_TRUE(rec.fileDialogs().empty());
+  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
+  globalVar().calcThread = -1;
+}
+
+}  // namespace
+}  // namespace tallyfold
