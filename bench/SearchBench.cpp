@@ -1,0 +1,77 @@
+// Cost of the component search and of its inner loop, the mean fixed point
+// lambda = (1 - e^-lambda) A / B of the EM's mean update. Every figure is
+// per search (or per fixed-point solve); the counters give the EM passes and
+// the mean-update steps of one search and the CPU time per step.
+//
+// Tables: the ten-class table (120, 60, 30, 20, 15, 10, 8, 6, 4, 2), whose
+// NPMLE needs three components and tens of millions of steps, and a
+// 40-class long-tailed table with a geometric tail, f(x) = round(200 *
+// 0.9^(x - 1)) for x = 1..40 (200, 180, 162, ..., 4, 3).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "common/SinglePrecision.h"
+#include "estimation/EMtrun.h"
+#include "estimation/EMtrun_alg.h"
+
+namespace {
+
+using tallyfold::FitCounters;
+using tallyfold::SearchSettings;
+
+const std::vector<std::int32_t> tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
+
+std::vector<std::int32_t> geometricTail() {
+  std::vector<std::int32_t> counts(40);
+  for (int x = 1; x <= 40; ++x) counts[x - 1] = static_cast<std::int32_t>(std::lround(200.0 * std::pow(0.9, x - 1)));
+  return counts;
+}
+
+void report(benchmark::State& state, const FitCounters& counters) {
+  state.counters["em_passes"] = static_cast<double>(counters.emPasses);
+  state.counters["mean_update_steps"] = static_cast<double>(counters.meanUpdateSteps);
+  // CPU seconds per step over all iterations.
+  state.counters["time_per_step"] =
+      benchmark::Counter(static_cast<double>(counters.meanUpdateSteps) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_componentSearch(benchmark::State& state, const std::vector<std::int32_t>& counts, std::int32_t criterion,
+                        std::int32_t maxComponents) {
+  const SearchSettings settings{static_cast<double>(tallyfold::single::exactness), criterion, maxComponents};
+  FitCounters counters;
+  for (auto _ : state) {
+    const tallyfold::SearchResult result = tallyfold::componentSearch(counts, settings, false, {});
+    benchmark::DoNotOptimize(result.maxGradient);
+    counters = result.counters;
+  }
+  report(state, counters);
+}
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_NPMLE, tenClasses, 1, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_BIC, tenClasses, 2, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_MAX2, tenClasses, 3, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_NPMLE, geometricTail(), 1, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_BIC, geometricTail(), 2, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_MAX2, geometricTail(), 3, 2)->Unit(benchmark::kMillisecond);
+
+// One fixed-point solve at the default tolerance of a trial fit: A/B just
+// above 1 drives the mean towards zero (the slow case of a search, almost
+// every step below ln2/256); A/B = 1.1 settles at 0.19 through larger means.
+void BM_meanFixedPoint(benchmark::State& state, float a, float b) {
+  const double tol = 0.5 * static_cast<double>(tallyfold::single::exactness) *
+                     static_cast<double>(tallyfold::single::meanStepFactor);
+  FitCounters counters;
+  for (auto _ : state) {
+    std::int64_t steps = 0;
+    benchmark::DoNotOptimize(tallyfold::truncatedMeanFixedPoint(a, b, tol, steps));
+    counters.meanUpdateSteps = steps;
+  }
+  report(state, counters);
+}
+BENCHMARK_CAPTURE(BM_meanFixedPoint, mean_near_zero, 1.0000001f, 1.0f)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_meanFixedPoint, mean_0_19, 1.1f, 1.0f)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
