@@ -57,7 +57,10 @@ FileOutcome writeSamples(const std::filesystem::path& probePath, const std::file
   if (!probe(probePath)) outcome.folderMessage = missingSimFolder;
   for (int r = 1; r <= samples.rows(); ++r) {
     const std::filesystem::path path = folder / (std::string(stem) + std::to_string(r) + ".txt");
-    if (writeLines(path, sampleFileLines(samples, r, firstColumn, lastColumn))) ++outcome.filesWritten;
+    if (writeLines(path, sampleFileLines(samples, r, firstColumn, lastColumn))) {
+      ++outcome.filesWritten;
+      outcome.written.push_back(path);
+    }
   }
   return outcome;
 }
@@ -66,6 +69,7 @@ FileOutcome writeTable(const std::filesystem::path& path, const std::vector<std:
   FileOutcome outcome;
   if (writeLines(path, lines)) {
     outcome.filesWritten = 1;
+    outcome.written.push_back(path);
   } else {
     outcome.folderMessage = missingTempFolder;
   }
@@ -148,6 +152,10 @@ FileOutcome writeInterimFile(const OutputFolders& folders, InterimKind kind, con
 FileOutcome writeBootInterimFile(const OutputFolders& folders, const EstimateTables& tables,
                                  std::span<const std::int32_t> components) {
   return writeTable(folders.temp / "Bootinterim.txt", bootInterimLines(tables, components));
+}
+
+FileOutcome writeSummaryFile(const OutputFolders& folders, const SimulationSummary& summary) {
+  return writeTable(folders.temp / "Simoutput.txt", summaryFileLines(summary));
 }
 
 }  // namespace tallyfold

@@ -11,9 +11,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "simulation/EstimateTables.h"
 #include "simulation/OutputFolders.h"
+#include "simulation/SimulationSummary.h"
 #include "simulation/getSample.h"
 
 namespace tallyfold {
@@ -25,6 +27,7 @@ inline constexpr const char* missingSimFolder = "Folder \"C:/temp/Sim\" not exis
 struct FileOutcome {
   std::optional<std::string> folderMessage;
   int filesWritten = 0;
+  std::vector<std::filesystem::path> written;  // the files written, in order
 };
 
 // Simulation samples (R x (K + 1), column 1 the unseen units): the probe
@@ -52,6 +55,9 @@ FileOutcome writeInterimFile(const OutputFolders& folders, InterimKind kind, con
 // components and the seven population-size estimates.
 FileOutcome writeBootInterimFile(const OutputFolders& folders, const EstimateTables& tables,
                                  std::span<const std::int32_t> components);
+
+// "Simoutput.txt": the five lines of the summary (summaryFileLines).
+FileOutcome writeSummaryFile(const OutputFolders& folders, const SimulationSummary& summary);
 
 // The lines of the files above, for callers and tests that want the text.
 std::vector<std::string> sampleFileLines(const SampleTable& samples, int r, int firstColumn, int lastColumn);

@@ -1,0 +1,183 @@
+#include "simulation/Boot.h"
+
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "common/NearestInteger.h"
+#include "estimation/CountTable.h"
+#include "estimation/EMGFU.h"
+#include "estimation/EMtrun.h"
+#include "numeric/RandomStream.h"
+#include "shell/BusyGuard.h"
+#include "shell/GlobalVar.h"
+#include "shell/WindowServices.h"
+#include "simulation/BootstrapEngine.h"
+#include "simulation/Simoutput.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogBootstrap = 105;
+constexpr int idNpmle = 1005;
+constexpr int idBic = 1006;
+constexpr int idMax = 1007;
+constexpr int idMaxComponents = 1008;
+constexpr int idReplications = 1014;
+constexpr int idPrintInterim = 1026;
+constexpr int idPrintSamples = 1027;
+
+// The observed table and its fit, as the shared state holds them.
+struct ObservedState {
+  std::vector<std::int32_t> counts;
+  std::int32_t numCountClasses = 0;
+  std::int32_t numComponents = 1;
+  std::vector<double> lambda;
+  std::vector<double> weight;
+  Matrix<double> posterior;
+  double maxGradient = 0.0;
+  double bestBic = 0.0;
+  std::int32_t populationSize = 0;
+};
+
+ObservedState saveState(const GlobalVar& g) {
+  return ObservedState{g.counts,    g.numCountClasses, g.numComponents, g.lambda,        g.weight,
+                       g.posterior, g.maxGradient,     g.bestBic,       g.populationSize};
+}
+
+// Puts the table and its fit back (the population size is the caller's
+// business).
+void restoreObserved(GlobalVar& g, const ObservedState& s) {
+  g.counts = s.counts;
+  g.numCountClasses = s.numCountClasses;
+  g.numComponents = s.numComponents;
+  g.lambda = s.lambda;
+  g.weight = s.weight;
+  g.posterior = s.posterior;
+  g.maxGradient = s.maxGradient;
+  g.bestBic = s.bestBic;
+}
+
+void openSimulationLog(int unit) {
+  WindowServices& w = windows();
+  w.openWindow(unit, "LOG Simulation");
+  w.focusWindow(unit);
+  if (!w.configureWindow(unit, 90, 40)) w.configureWindow(unit, 90, 40);
+  w.setTextColour(unit, black);
+  w.setBackgroundColour(unit, white);
+  w.clearWindow(unit);
+  w.placeWindow(unit, 0, 0, 20, 110);
+}
+
+}  // namespace
+
+void startBootstrap() {
+  const GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  if (g.dataAvailable != 1) {
+    w.messageBox("No Data available!", "Error");
+    return;
+  }
+  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
+    w.messageBox(*problem, "Error");
+    return;
+  }
+  std::unique_ptr<Dialog> dialog = w.loadDialog(dialogBootstrap);
+  if (!dialog) {
+    w.writeDefaultOutput("error: resource not found");
+    return;
+  }
+  dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
+  dialog->setText(idReplications, formatI(g.numReplications, 10));
+  dialog->setChecked(idPrintInterim, g.printInterim != 0);
+  dialog->setChecked(idPrintSamples, g.printSamples != 0);
+  const int radio = g.stopCriterion == stopMax ? idMax : g.stopCriterion == stopBic ? idBic : idNpmle;
+  dialog->setChecked(radio, true);
+  dialog->setAction(idOk, bootstrapSettingsOk);
+  dialog->run();
+}
+
+void bootstrapSettingsOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  // Nothing is stored while a field is refused: the dialog stays open with
+  // the user's text.
+  const std::optional<std::int32_t> maxComponents = readListInteger(dialog.text(idMaxComponents));
+  if (!maxComponents) {
+    w.messageBox("Error occur by Maximum number of components!", "Error");
+    return;
+  }
+  // Every summary divides by the number of replications.
+  const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
+  if (!replications || *replications < 1) {
+    w.messageBox("Error occur by Number of Replications!", "Error");
+    return;
+  }
+  g.stopCriterion = dialog.checked(idMax) ? stopMax : dialog.checked(idBic) ? stopBic : stopNpmle;
+  g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
+  g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
+  g.maxComponents = *maxComponents;
+  g.numReplications = *replications;
+
+  const BootstrapRun run{SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.numReplications,
+                         g.printInterim != 0, g.printSamples != 0};
+  // The state before the run, put back when a numerical error abandons it.
+  auto before = std::make_shared<std::optional<ObservedState>>();
+  startComputation(
+      [run, before] {
+        *before = saveState(globalVar());
+        runBootstrap(run, processRandomStream(), outputFolders());
+      },
+      [before] {
+        if (!*before) return;
+        GlobalVar& state = globalVar();
+        restoreObserved(state, **before);
+        state.populationSize = (*before)->populationSize;
+      });
+  dialog.exit(idOk);
+}
+
+void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.simLogUnit;
+
+  // The observed table's own fit, kept as the program's current fit.
+  if (!EMGFU(run.search, std::nullopt, false)) {
+    w.messageBox(countTableProblem(g.counts).value_or("No Data available!"), "Error");
+    return;
+  }
+  const ObservedState observed = saveState(g);
+  if (const std::optional<std::int32_t> size = nearestInt(estimateNall(g.counts, g.lambda, g.weight))) {
+    g.populationSize = *size;
+  }
+
+  openSimulationLog(unit);
+  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
+  log(listDirected("Start Simulation"));
+
+  SamplesDrawn samplesDrawn;
+  if (run.printSamples) {
+    samplesDrawn = [&folders](const SampleTable& samples) {
+      showFolderMessage(writeBootSampleFiles(folders, samples));
+    };
+  }
+  const BootstrapResult result =
+      bootstrapReplicates(observed.counts, run.search, run.replications, stream, log, samplesDrawn);
+
+  if (run.printInterim) showFolderMessage(writeBootInterimFile(folders, result.tables, result.components));
+  log(expectationLine(result.components, result.tables));
+  log(listDirected(std::string(62, '_')));
+
+  restoreObserved(g, observed);
+  w.closeWindow(unit, true);
+  w.focusWindow(g.statusUnit);
+  simulationSummary(result.tables, std::nullopt, false, folders);
+}
+
+}  // namespace tallyfold
