@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/BootstrapCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/EstimateCommand.h"
 #include "common/SinglePrecision.h"
@@ -31,6 +32,21 @@ int run(int argc, char** argv) {
   estimateCommand->add_flag("--log", estimate.log, "print the search's progress lines first");
   estimateCommand->add_flag("--json", estimate.json, "print one JSON object");
 
+  BootstrapOptions bootstrap;
+  bootstrap.exactness = static_cast<double>(single::exactness);
+  std::string bootstrapCriterion = "max";
+  CLI::App* bootstrapCommand = app.add_subcommand("bootstrap", "bootstrap of the seven estimators");
+  bootstrapCommand->add_option("FILE", bootstrap.file, "count data file: line x holds f(x)")->required();
+  bootstrapCommand->add_option("--replications", bootstrap.replications, "number of bootstrap samples (default 10)");
+  bootstrapCommand->add_option("--criterion", bootstrapCriterion, "stop criterion: npmle, bic or max (default max)");
+  bootstrapCommand->add_option("--max-components", bootstrap.maxComponents, "largest number of components for max");
+  bootstrapCommand->add_option("--exactness", bootstrap.exactness, "exactness of computation (default 1.0E-7)");
+  bootstrapCommand->add_option("--seed", bootstrap.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  bootstrapCommand->add_option("--out", bootstrap.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
+  bootstrapCommand->add_flag("--samples", bootstrap.samples, "write the samples boot1.txt ... into Sim");
+  bootstrapCommand->add_flag("--interim", bootstrap.interim, "write Bootinterim.txt");
+  bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
@@ -46,6 +62,13 @@ int run(int argc, char** argv) {
       throw BadInput{"--exactness must be a positive number"};
     }
     return runEstimate(estimate, std::cout);
+  }
+  if (bootstrapCommand->parsed()) {
+    bootstrap.criterion = parseCriterion(bootstrapCriterion);
+    if (!(bootstrap.exactness > 0.0) || !std::isfinite(bootstrap.exactness)) {
+      throw BadInput{"--exactness must be a positive number"};
+    }
+    return runBootstrapCommand(bootstrap, std::cout, std::cerr);
   }
   return exitBadInput;
 }

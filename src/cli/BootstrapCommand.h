@@ -1,0 +1,34 @@
+#pragma once
+// tallyfold-cli bootstrap: the bootstrap of the windowed program in batch
+// form — R bootstrap samples of one count data file, the seven estimators
+// on each, and the summary over the replicates; optionally the sample files
+// and the interim file.
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace tallyfold::cli {
+
+struct BootstrapOptions {
+  std::string file;
+  double exactness = 0.0;  // set to the program's default by the caller
+  std::int32_t criterion = 3;
+  std::int32_t maxComponents = 2;
+  std::int32_t replications = 10;
+  std::optional<std::int64_t> seed;      // none: the clock seed, as in the program
+  std::optional<std::string> outDir;     // stands for the folder "C:\Temp"
+  bool samples = false;
+  bool interim = false;
+  bool json = false;
+};
+
+// Writes the results to `out` and any missing-folder message to `err`;
+// returns the exit code. Throws BadInput; a terminal numerical error
+// propagates as TerminalError.
+int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std::ostream& err);
+
+// The seed the program's stream takes from the local time of day.
+std::int32_t clockSeedNow();
+
+}  // namespace tallyfold::cli

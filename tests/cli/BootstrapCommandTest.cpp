@@ -1,0 +1,156 @@
+#include "cli/BootstrapCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliSupport.h"
+#include "common/SinglePrecision.h"
+#include "numeric/ErrorReporting.h"
+#include "simulation/TempFolder.h"
+
+namespace tallyfold::cli {
+namespace {
+
+std::string examplePath(const char* name) { return std::string(TALLYFOLD_EXAMPLES_DIR) + "/" + name; }
+
+BootstrapOptions defaults(std::int64_t seed) {
+  BootstrapOptions o;
+  o.file = examplePath("tenclasses.txt");
+  o.exactness = static_cast<double>(single::exactness);
+  o.replications = 4;
+  o.seed = seed;
+  return o;
+}
+
+std::string run(const BootstrapOptions& options, std::string* errors = nullptr) {
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(runBootstrapCommand(options, out, err), exitSuccess);
+  if (errors) *errors = err.str();
+  return out.str();
+}
+
+std::size_t lineCount(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::size_t lines = 0;
+  for (std::string line; std::getline(in, line);) ++lines;
+  return lines;
+}
+
+TEST(BootstrapCommand, JsonCarriesTheSeedEveryReplicateAndTheSummary) {
+  BootstrapOptions o = defaults(8128);
+  o.json = true;
+  const nlohmann::json j = nlohmann::json::parse(run(o));
+  EXPECT_EQ(j["seed"], 8128);
+  EXPECT_EQ(j["settings"]["replications"], 4);
+  EXPECT_EQ(j["settings"]["criterion"], "max");
+  ASSERT_EQ(j["replications"].size(), 4u);
+  for (const auto& r : j["replications"]) {
+    ASSERT_EQ(r["estimates"].size(), 7u);
+    ASSERT_EQ(r["unobserved"].size(), 7u);
+    EXPECT_GE(r["components"].get<int>(), 1);
+    // Zelterman and Chao: N = n + N0 with n = 275 in every sample.
+    for (std::size_t k = 2; k < 7; ++k) {
+      EXPECT_EQ(r["estimates"][k].get<int>() - r["unobserved"][k].get<int>(), 275);
+    }
+  }
+  for (const char* name : {"NPMLE", "PMLE(negB)", "Z1", "Z2", "Z3", "Z4", "Chao"}) {
+    const auto& s = j["summary"][name];
+    for (const char* field : {"mean", "median", "sd", "medianDeviation", "unobservedMean", "unobservedMedian",
+                              "unobservedSd"}) {
+      EXPECT_TRUE(s.contains(field)) << name << " " << field;
+    }
+  }
+  // The mean over the replicates agrees with the rows.
+  double sum = 0;
+  for (const auto& r : j["replications"]) sum += r["estimates"][6].get<int>();
+  EXPECT_NEAR(j["summary"]["Chao"]["mean"].get<double>(), sum / 4, 0.5);
+}
+
+TEST(BootstrapCommand, TheSameSeedGivesTheSameOutputByteForByte) {
+  EXPECT_EQ(run(defaults(77)), run(defaults(77)));
+  BootstrapOptions json = defaults(77);
+  json.json = true;
+  EXPECT_EQ(run(json), run(json));
+  EXPECT_NE(run(defaults(77)), run(defaults(78)));
+}
+
+TEST(BootstrapCommand, OneReplicateShowsNoStandardDeviation) {
+  BootstrapOptions o = defaults(5);
+  o.replications = 1;
+  const std::string text = run(o);
+  EXPECT_NE(text.find("           n/a"), std::string::npos) << text;
+  o.json = true;
+  EXPECT_TRUE(nlohmann::json::parse(run(o))["summary"]["NPMLE"]["sd"].is_null());
+}
+
+TEST(BootstrapCommand, FilesAppearOnlyWhenAskedFor) {
+  test::TempFolder out{"cli-boot"};
+  std::filesystem::create_directory(out.path() / "Sim");
+  BootstrapOptions o = defaults(31);
+  o.outDir = out.path().string();
+  run(o);
+  EXPECT_TRUE(std::filesystem::is_empty(out.path() / "Sim"));
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "Bootinterim.txt"));
+  EXPECT_FALSE(std::filesystem::exists(out.path() / "Simoutput.txt"));
+
+  o.samples = true;
+  o.interim = true;
+  const std::string text = run(o);
+  for (int r = 1; r <= 4; ++r) EXPECT_EQ(lineCount(out.path() / "Sim" / ("boot" + std::to_string(r) + ".txt")), 10u);
+  EXPECT_EQ(lineCount(out.path() / "Bootinterim.txt"), 5u);
+  EXPECT_NE(text.find("wrote " + (out.path() / "Bootinterim.txt").string()), std::string::npos);
+}
+
+TEST(BootstrapCommand, AMissingFolderIsReportedAndTheRunGoesOn) {
+  test::TempFolder out{"cli-boot"};
+  BootstrapOptions o = defaults(31);
+  o.outDir = out.path().string();
+  o.samples = true;
+  std::string errors;
+  const std::string text = run(o, &errors);
+  EXPECT_NE(errors.find("Folder \"C:/temp/Sim\" not exist"), std::string::npos) << errors;
+  EXPECT_NE(text.find("Summary file rows"), std::string::npos);
+}
+
+TEST(BootstrapCommand, BadSettingsAreRefused) {
+  std::ostringstream out;
+  std::ostringstream err;
+  for (const std::int64_t seed : {0LL, -4LL, 2147483647LL}) {
+    EXPECT_THROW(runBootstrapCommand(defaults(seed), out, err), BadInput) << seed;
+  }
+  BootstrapOptions none = defaults(9);
+  none.replications = 0;
+  EXPECT_THROW(runBootstrapCommand(none, out, err), BadInput);
+  EXPECT_TRUE(out.str().empty());
+}
+
+int exitStatus(const std::string& arguments) {
+  const std::string command = std::string(TALLYFOLD_CLI_PATH) + " " + arguments + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(BootstrapCommandLine, ExitStatuses) {
+  test::TempFolder folder{"cli-boot"};
+  const std::filesystem::path single = folder.path() / "single.txt";
+  std::ofstream(single) << "17\n";
+  EXPECT_EQ(exitStatus("bootstrap " + examplePath("small.txt") + " --replications 2 --seed 3"), 0);
+  EXPECT_EQ(exitStatus("bootstrap " + examplePath("small.txt") + " --replications 0"), 1);
+  EXPECT_EQ(exitStatus("bootstrap " + examplePath("small.txt") + " --seed 0"), 1);
+  EXPECT_EQ(exitStatus("bootstrap " + examplePath("small.txt") + " --criterion sideways"), 1);
+  // One count class cannot be resampled: the random stream ends the run.
+  EXPECT_EQ(exitStatus("bootstrap " + single.string() + " --seed 3"), 2);
+}
+
+}  // namespace
+}  // namespace tallyfold::cli
