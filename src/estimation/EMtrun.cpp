@@ -64,10 +64,6 @@ void expectationStep(std::span<const double> lambda, std::span<const double> wei
   }
 }
 
-}  // namespace
-
-namespace {
-
 // The fixed point lambda = (1 - e^-lambda) a / b from lambda = 1.0, exactly
 // as written. The map is deterministic, so once a value repeats the one two
 // steps before (a fixed point or a two-cycle that the tolerance does not
@@ -100,8 +96,8 @@ double meanFixedPointPlain(double a, double b, double tol, std::int64_t& steps) 
 //   after Szabolcs Nagy's exp in ARM's optimized-routines: e^r = 2^(k/128)
 //   (1 + r + C2 r^2 + ... + C5 r^5)) has k = 0 and a table value of exactly
 //   1, and reduces to the polynomial below, evaluated with fused multiply-
-//   adds as its FMA variant does. Inline it costs half the latency of the
-//   call. The tests check it against std::exp bit for bit; every other
+//   adds as its FMA variant does. Inlined, it costs half the latency of
+//   the call. The tests check it against std::exp bit for bit; every other
 //   argument goes to std::exp itself.
 // - the division by b, replaced by Markstein's correction (Markstein 1990,
 //   "Computation of elementary functions on the IBM RISC System/6000
