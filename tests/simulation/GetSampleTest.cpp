@@ -79,12 +79,6 @@ TEST(DrawFromFrequencies, AnEmptyClassKeepsATinyProbability) {
   EXPECT_LE(firstClass, 1);
 }
 
-TEST(DrawFromFrequencies, SameSeedSameSamples) {
-  RandomStream a(123);
-  RandomStream b(123);
-  EXPECT_EQ(drawFromFrequencies(tenClasses, 7, a), drawFromFrequencies(tenClasses, 7, b));
-}
-
 TEST(DrawFromFrequencies, TablesThatCannotBeSampledEndInATerminalError) {
   RandomStream stream(5);
   EXPECT_NE(terminalText([&] { drawFromFrequencies(Table{0, 0, 0}, 3, stream); }).find("N = 0"), std::string::npos);
