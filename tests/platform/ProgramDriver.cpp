@@ -1,0 +1,83 @@
+#include "ProgramDriver.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <memory>
+
+#include "QtTestSupport.h"
+#include "platform/qt/TextCanvas.h"
+#include "shell/GlobalVar.h"
+#include "shell/main.h"
+
+namespace tallyfold {
+
+namespace {
+
+QAction* menuItem(const QtWindowServices& services, int menu, const QString& caption) {
+  for (QAction* action : services.menu(menu)->actions()) {
+    if (action->text() == caption) return action;
+  }
+  return nullptr;
+}
+
+QAbstractButton* button(QWidget* dialog, const QString& caption) {
+  for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
+    if (b->text() == caption) return b;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void startProgram(QtWindowServices& services) {
+  globalVar().resetAll();
+  setWindowServices(&services);
+  buildMenus();
+  services.frame()->show();
+  tallyfold::main();
+}
+
+void openDataFile(QtWindowServices& services, const QString& path) {
+  whenModalShown([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                 [path](QWidget* w) {
+                   auto* dialog = qobject_cast<QFileDialog*>(w);
+                   dialog->selectFile(path);
+                   static_cast<QDialog*>(dialog)->accept();  // QFileDialog makes accept() protected
+                 });
+  if (QAction* open = menuItem(services, 1, QStringLiteral("&Open Data"))) open->trigger();
+}
+
+bool calculate(QtWindowServices& services, const QString& criterion, int timeoutMs) {
+  auto pressed = std::make_shared<bool>(false);
+  whenModalShown([](QWidget* w) { return qobject_cast<QDialog*>(w) != nullptr; },
+                 [criterion, pressed](QWidget* w) {
+                   if (QAbstractButton* radio = button(w, criterion)) radio->setChecked(true);
+                   // OK claims the busy guard before the click returns.
+                   if (QAbstractButton* ok = button(w, QStringLiteral("OK"))) ok->click();
+                   *pressed = true;
+                 });
+  QAction* calc = menuItem(services, 2, QStringLiteral("&Calculating Population Size"));
+  if (!calc) return false;
+  calc->trigger();
+  return processEventsUntil(
+      [&services, pressed] {
+        return *pressed && globalVar().calcThread.load() == -1 && services.canvas(25) != nullptr;
+      },
+      timeoutMs);
+}
+
+QStringList drawnTexts(const QtWindowServices& services, int number) {
+  QStringList texts;
+  if (const TextCanvas* canvas = services.canvas(number)) {
+    for (const CanvasText& t : canvas->texts()) texts << t.text;
+  }
+  return texts;
+}
+
+}  // namespace tallyfold
