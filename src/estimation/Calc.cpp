@@ -6,11 +6,11 @@
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
 #include "data/Functions.h"
-#include "estimation/CountTable.h"
 #include "estimation/EMGFU.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/output.h"
 #include "shell/BusyGuard.h"
+#include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 #include "shell/startWin.h"
@@ -25,31 +25,20 @@ constexpr int idNpmle = 1001;
 constexpr int idBic = 1002;
 constexpr int idMax = 1003;
 constexpr int idMaxComponents = 1004;
+constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
 }  // namespace
 
 void startCalculation() {
-  GlobalVar& g = globalVar();
-  WindowServices& w = windows();
-  if (g.dataAvailable != 1) {
-    w.messageBox("No Data available!", "Error");
-    return;
-  }
-  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
-    w.messageBox(*problem, "Error");
-    return;
-  }
-  std::unique_ptr<Dialog> dialog = w.loadDialog(dialogCalculation);
-  if (!dialog) {
-    w.writeDefaultOutput("error: resource not found");
-    return;
-  }
+  const GlobalVar& g = globalVar();
+  if (!requireEstimableData()) return;
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogCalculation);
+  if (!dialog) return;
   dialog->setText(idExactness, formatF(g.exactness, 13, 11));
   writeStatus("Ready for computation!");
   dialog->setAction(idOk, acceptCalculation);
   dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
-  const int radio = g.stopCriterion == stopMax ? idMax : g.stopCriterion == stopBic ? idBic : idNpmle;
-  dialog->setChecked(radio, true);
+  criterionRadios.show(*dialog, g.stopCriterion);
   dialog->run();
 }
 
@@ -72,7 +61,7 @@ void acceptCalculation(Dialog& dialog) {
   }
   writeStatus("Start the computation!");
   writeStatus("waiting...");
-  g.stopCriterion = dialog.checked(idNpmle) ? stopNpmle : dialog.checked(idBic) ? stopBic : stopMax;
+  g.stopCriterion = criterionRadios.read(dialog);
   g.exactness = *exactness;
   g.maxComponents = *maxComponents;
 
@@ -91,13 +80,7 @@ void runNpmle(const SearchSettings& settings) {
   GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.logUnit;
-  w.openWindow(unit, "LOG");
-  w.focusWindow(unit);
-  if (!w.configureWindow(unit, 90, 40)) w.configureWindow(unit, 90, 40);
-  w.setTextColour(unit, black);
-  w.setBackgroundColour(unit, white);
-  w.clearWindow(unit);
-  w.placeWindow(unit, 0, 0, 20, 110);
+  openTextWindow(unit, "LOG", 90, 40, 20, 110);
   w.writeLine(unit, listDirected(calculationStartText));
 
   EMGFU(settings, unit, true);

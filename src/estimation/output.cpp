@@ -12,6 +12,7 @@
 #include "estimation/CountTable.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/Zelterman.h"
+#include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 
@@ -65,12 +66,7 @@ void showResults() {
   const int unit = g.resultsUnit;
   int y = 0;
   w.closeWindow(unit, true);
-  w.openWindow(unit, "Results Window");
-  if (!w.configureWindow(unit, 90, 100)) w.configureWindow(unit, 90, 100);
-  w.setTextColour(unit, black);
-  w.setBackgroundColour(unit, white);
-  w.clearWindow(unit);
-  w.placeWindow(unit, 0, 0, 19, 110);
+  openTextWindow(unit, "Results Window", 90, 100, 19, 110);
   w.initFonts(unit);
   w.selectFont(unit, "t'Arial'h16w9");
   y = 10;

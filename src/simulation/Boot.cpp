@@ -14,6 +14,7 @@
 #include "estimation/EMtrun.h"
 #include "numeric/RandomStream.h"
 #include "shell/BusyGuard.h"
+#include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
@@ -31,6 +32,7 @@ constexpr int idMaxComponents = 1008;
 constexpr int idReplications = 1014;
 constexpr int idPrintInterim = 1026;
 constexpr int idPrintSamples = 1027;
+constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
 // The observed table and its fit, as the shared state holds them.
 struct ObservedState {
@@ -64,40 +66,21 @@ void restoreObserved(GlobalVar& g, const ObservedState& s) {
 }
 
 void openSimulationLog(int unit) {
-  WindowServices& w = windows();
-  w.openWindow(unit, "LOG Simulation");
-  w.focusWindow(unit);
-  if (!w.configureWindow(unit, 90, 40)) w.configureWindow(unit, 90, 40);
-  w.setTextColour(unit, black);
-  w.setBackgroundColour(unit, white);
-  w.clearWindow(unit);
-  w.placeWindow(unit, 0, 0, 20, 110);
+  openTextWindow(unit, "LOG Simulation", 90, 40, 20, 110);
 }
 
 }  // namespace
 
 void startBootstrap() {
   const GlobalVar& g = globalVar();
-  WindowServices& w = windows();
-  if (g.dataAvailable != 1) {
-    w.messageBox("No Data available!", "Error");
-    return;
-  }
-  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
-    w.messageBox(*problem, "Error");
-    return;
-  }
-  std::unique_ptr<Dialog> dialog = w.loadDialog(dialogBootstrap);
-  if (!dialog) {
-    w.writeDefaultOutput("error: resource not found");
-    return;
-  }
+  if (!requireEstimableData()) return;
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogBootstrap);
+  if (!dialog) return;
   dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
   dialog->setText(idReplications, formatI(g.numReplications, 10));
   dialog->setChecked(idPrintInterim, g.printInterim != 0);
   dialog->setChecked(idPrintSamples, g.printSamples != 0);
-  const int radio = g.stopCriterion == stopMax ? idMax : g.stopCriterion == stopBic ? idBic : idNpmle;
-  dialog->setChecked(radio, true);
+  criterionRadios.show(*dialog, g.stopCriterion);
   dialog->setAction(idOk, bootstrapSettingsOk);
   dialog->run();
 }
@@ -118,7 +101,7 @@ void bootstrapSettingsOk(Dialog& dialog) {
     w.messageBox("Error occur by Number of Replications!", "Error");
     return;
   }
-  g.stopCriterion = dialog.checked(idMax) ? stopMax : dialog.checked(idBic) ? stopBic : stopNpmle;
+  g.stopCriterion = criterionRadios.read(dialog);
   g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
   g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
   g.maxComponents = *maxComponents;

@@ -1,5 +1,6 @@
 #include "simulation/Simoutput.h"
 
+#include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 
@@ -9,14 +10,7 @@ void drawSimulationResults(const SimulationSummary& summary) {
   const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simResultsUnit;
-  w.openWindow(unit, "Simulation Results");
-  w.focusWindow(unit);
-  if (!w.configureWindow(unit, 90, 40)) w.configureWindow(unit, 90, 40);
-  w.setTextColour(unit, black);
-  w.setBackgroundColour(unit, white);
-  w.setDrawColour(unit, black);
-  w.clearWindow(unit);
-  w.placeWindow(unit, 0, 0, 20, 110);
+  openTextWindow(unit, "Simulation Results", 90, 40, 20, 110);
 
   w.initFonts(unit);
   w.selectFont(unit, "t'Arial'h16w9");
