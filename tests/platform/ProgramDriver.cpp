@@ -65,11 +65,16 @@ bool calculate(QtWindowServices& services, const QString& criterion, int timeout
   QAction* calc = menuItem(services, 2, QStringLiteral("&Calculating Population Size"));
   if (!calc) return false;
   calc->trigger();
-  return processEventsUntil(
+  const bool ended = processEventsUntil(
       [&services, pressed] {
         return *pressed && globalVar().calcThread.load() == -1 && services.canvas(25) != nullptr;
       },
       timeoutMs);
+  // The worker's drawing reaches the interface thread as queued calls, all
+  // posted before it released the guard: carry them out.
+  QCoreApplication::sendPostedEvents();
+  QApplication::processEvents();
+  return ended;
 }
 
 QStringList drawnTexts(const QtWindowServices& services, int number) {
