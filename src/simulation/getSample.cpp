@@ -1,5 +1,6 @@
 #include "simulation/getSample.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -13,12 +14,15 @@ namespace tallyfold {
 
 namespace {
 
-// Normalises p in single precision (the sum accumulated in order) and draws
-// nr multinomial vectors of n trials.
-SampleTable drawNormalised(std::vector<float>& p, int nr, std::int32_t n, RandomStream& stream) {
+// Normalises p in single precision, the sum accumulated in order.
+void normalise(std::vector<float>& p) {
   float s = 0.0f;
   for (const float v : p) s += v;
   for (float& v : p) v = v / s;
+}
+
+// nr multinomial vectors of n trials over the normalised p.
+SampleTable drawNormalised(const std::vector<float>& p, int nr, std::int32_t n, RandomStream& stream) {
   const int k = static_cast<int>(p.size());
   SampleTable samples(nr, k);
   // RNMTN checks every argument before it writes anything.
@@ -40,7 +44,7 @@ std::int32_t sampleSize(std::int64_t n) {
 
 }  // namespace
 
-SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, RandomStream& stream) {
+std::vector<float> frequencyProbabilities(std::span<const std::int32_t> freq) {
   std::int64_t total = 0;
   for (const std::int32_t f : freq) total += f;
   const std::int32_t n = sampleSize(total);
@@ -49,11 +53,17 @@ SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, Rand
     p[x] = n == 0 ? 0.0f : static_cast<float>(static_cast<double>(freq[x]) / static_cast<double>(n));
     if (p[x] == 0.0f) p[x] = 1.0e-6f;  // an empty class can still receive units
   }
-  return drawNormalised(p, nr, n, stream);
+  normalise(p);
+  return p;
 }
 
-SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::span<const double> weight, int nr,
-                                   std::int32_t n, RandomStream& stream) {
+SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, RandomStream& stream) {
+  std::int64_t total = 0;
+  for (const std::int32_t f : freq) total += f;
+  return drawNormalised(frequencyProbabilities(freq), nr, sampleSize(total), stream);
+}
+
+std::vector<float> poissonMixtureProbabilities(int k, std::span<const double> lambda, std::span<const double> weight) {
   std::vector<float> p(k < 0 ? 0U : static_cast<std::size_t>(k), 0.0f);
   const std::size_t components = std::min(lambda.size(), weight.size());
   for (std::size_t x = 0; x < p.size(); ++x) {
@@ -62,11 +72,16 @@ SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::s
       p[x] = static_cast<float>(static_cast<double>(p[x]) + static_cast<double>(poisson) * weight[j]);
     }
   }
-  return drawNormalised(p, nr, n, stream);
+  normalise(p);
+  return p;
 }
 
-SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int32_t n, int nr, RandomStream& stream,
-                                     const LogSink& log) {
+SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::span<const double> weight, int nr,
+                                   std::int32_t n, RandomStream& stream) {
+  return drawNormalised(poissonMixtureProbabilities(k, lambda, weight), nr, n, stream);
+}
+
+std::vector<float> negativeBinomialProbabilities(double alpha, double kappa, int k, const LogSink& log) {
   std::vector<float> p(k < 0 ? 0U : static_cast<std::size_t>(k), 0.0f);
   const auto kappaSingle = static_cast<float>(kappa);
   const auto alphaSingle = static_cast<float>(alpha);
@@ -76,9 +91,30 @@ SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int
     if (log) log(listDirected("spi=", p[x], ":  ", count + 1));
     if (p[x] == 0.0f) p[x] = 1.0e-9f;
   }
-  SampleTable samples = drawNormalised(p, nr, n, stream);
+  normalise(p);
+  return p;
+}
+
+SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int32_t n, int nr, RandomStream& stream,
+                                     const LogSink& log) {
+  SampleTable samples = drawNormalised(negativeBinomialProbabilities(alpha, kappa, k, log), nr, n, stream);
   if (log) log(listDirected("test1"));
   return samples;
+}
+
+std::optional<int> undrawableCategory(std::span<const float> p) {
+  if (p.size() < 2) return 1;
+  for (std::size_t j = 0; j < p.size(); ++j) {
+    if (!(p[j] > 0.0f && p[j] < 1.0f)) return static_cast<int>(j) + 1;
+  }
+  // The same running remainder as RNMTN's chain of conditional binomials.
+  float rest = 1.0f;
+  for (std::size_t j = 0; j + 1 < p.size(); ++j) {
+    const float pc = p[j] / rest;
+    rest -= p[j];
+    if (!(pc > 0.0f && pc < 1.0f)) return static_cast<int>(j) + 1;
+  }
+  return std::nullopt;
 }
 
 std::vector<std::int32_t> sampleRow(const SampleTable& samples, int r, int first, int last) {

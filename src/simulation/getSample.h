@@ -14,7 +14,9 @@
 // normalisation, a non-positive mean) are reported by RNMTN and POIPR as
 // terminal errors of the numerical error facility; nothing is drawn then.
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <vector>
 
 #include "common/Matrix.h"
 #include "estimation/EMtrun_alg.h"
@@ -42,6 +44,21 @@ SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::s
 // the line "test1".
 SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int32_t n, int nr, RandomStream& stream,
                                      const LogSink& log);
+
+// The normalised probability vectors the three generators draw from (the
+// negative binomial logs its "spi=" lines while building, as above). A
+// caller may check them with undrawableCategory before it draws.
+std::vector<float> frequencyProbabilities(std::span<const std::int32_t> freq);
+std::vector<float> poissonMixtureProbabilities(int k, std::span<const double> lambda, std::span<const double> weight);
+std::vector<float> negativeBinomialProbabilities(double alpha, double kappa, int k, const LogSink& log);
+
+// The first category (1-based) that RNMTN would refuse: a probability
+// outside (0, 1), or a conditional probability p(j) / (1 - p(1) - ... -
+// p(j-1)) outside (0, 1) in RNMTN's single-precision arithmetic (a long
+// tail of tiny probabilities can leave a remainder that rounding has made
+// smaller than the next probability). None when every category can be
+// drawn. Fewer than two categories give category 1.
+std::optional<int> undrawableCategory(std::span<const float> p);
 
 // Row r (1-based) of a sample table, columns first..last.
 std::vector<std::int32_t> sampleRow(const SampleTable& samples, int r, int first, int last);

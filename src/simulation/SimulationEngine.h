@@ -1,0 +1,103 @@
+#pragma once
+// The simulation study and the Poisson-Gamma simulation as engines: they
+// take their settings, the random stream, a log sink and a progress
+// callback, and return their tables. They touch no shared state and no
+// window; the commands (Simu, SimPoisonnGamma) open the windows, write the
+// files, update the shared state and draw the summary, and tallyfold-cli
+// prints the same tables.
+//
+// Study: R samples of N units, drawn either from a loaded count table
+// (nonparametric: the unseen class gets N - n units' weight) or from a
+// Poisson mixture (parametric), over the counts 0 .. K. The zero class is
+// dropped, and on the observed counts f(1..K) run the NPMLE of the
+// zero-truncated Poisson mixture, Zelterman 1-4 and Chao (the
+// negative-binomial row holds the constants 1 and 2: it is not run in the
+// study), optionally followed by a bootstrap evaluation of the replicate.
+//
+// Poisson-Gamma: R samples of N units from the negative binomial with
+// probability alpha and shape kappa, and the closed-form estimators only.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "estimation/EMtrun_alg.h"
+#include "simulation/BootstrapEngine.h"
+#include "simulation/EstimateTables.h"
+#include "simulation/getSample.h"
+
+namespace tallyfold {
+
+class RandomStream;
+
+// Told after each replicate: replicate r of R is done.
+using ProgressSink = std::function<void(int replicate, int replications)>;
+
+// The status bar text of a running simulation or bootstrap.
+std::string progressText(int replicate, int replications);
+
+struct StudySettings {
+  SearchSettings search{0.0, 3, 2};
+  std::int32_t populationSize = 5000;  // N
+  std::int32_t replications = 10;      // R
+  std::int32_t numCounts = 15;         // K, the largest count kept
+  bool evaluate = true;                // bootstrap evaluation per replicate
+  std::int32_t bootReplications = 30;  // B
+  bool fromDataset = false;
+  std::vector<std::int32_t> observed;  // the loaded count table (nonparametric)
+  std::vector<double> lambda{2.0, 4.0};  // the mixture (parametric); NaN: a component never set
+  std::vector<double> weight{0.5, 0.5};
+};
+
+// Why the study cannot run with these settings, as the message the user is
+// shown ("Error occur by …!"), or none. Everything the sampler or the
+// random stream would refuse is caught here, before anything is drawn.
+std::optional<std::string> studySettingsProblem(const StudySettings& settings);
+
+struct StudyResult {
+  SampleTable samples;                              // R x (K + 1), column 1 the unseen units
+  EstimateTables tables;                            // 7 x R
+  std::vector<std::int32_t> components;             // R; 0 for a replicate that could not be fitted
+  std::optional<std::vector<Estimate>> evalMedian;  // R, when evaluated
+  // The count table and fit a run leaves behind: the last replicate's
+  // observed counts and fit, or with the evaluation its last bootstrap
+  // sample and that sample's fit.
+  std::vector<std::int32_t> lastCounts;
+  SearchResult lastFit;
+};
+
+// The study. Settings that studySettingsProblem refuses end in a terminal
+// error of the sampler. Logs, in order: "Start Simulation", "set Sample
+// Data", ("Parameteric"), "sk+1= K+1", "print out Sample Data", per
+// replicate the rep line, ("evaluate Bootstrap", "eval Median N= …"),
+// "m= …  n0= …  N= …" and 21 underscores; then the E(m) line and 62
+// underscores. samplesDrawn runs after the "print out Sample Data" line.
+StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stream, const LogSink& log,
+                               const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {});
+
+struct PoissonGammaSettings {
+  double alpha = 0.5;
+  double kappa = 0.75;
+  std::int32_t populationSize = 5000;
+  std::int32_t replications = 10;
+  std::int32_t numCounts = 15;
+};
+
+std::optional<std::string> poissonGammaSettingsProblem(const PoissonGammaSettings& settings);
+
+struct PoissonGammaResult {
+  SampleTable samples;    // R x (K + 1)
+  EstimateTables tables;  // 5 x R: Z1..Z4, Chao
+  std::vector<std::int32_t> lastCounts;
+};
+
+// The Poisson-Gamma simulation. Logs "Start Simulation", the "spi=" lines
+// and "test1", "sk+1= K+1", "print out Sample Data", per replicate the rep
+// line, " Z1 n0= …  N= …" and 21 underscores; then "E(m)= 0 …" and 62
+// underscores.
+PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& settings, RandomStream& stream,
+                                             const LogSink& log, const ProgressSink& progress = {},
+                                             const SamplesDrawn& samplesDrawn = {});
+
+}  // namespace tallyfold
