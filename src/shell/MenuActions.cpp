@@ -5,14 +5,16 @@
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 #include "simulation/Boot.h"
+#include "simulation/SimPoisonnGamma.h"
+#include "simulation/Simu.h"
 
 namespace tallyfold {
 
 void menuOpenData() { openData(); }
 
 void menuCalculation() { startCalculation(); }
-void menuSimulation() {}
+void menuSimulation() { startSimulation(); }
 void menuBootstrap() { startBootstrap(); }
-void menuPoissonGamma() {}
+void menuPoissonGamma() { startPoissonGamma(); }
 
 }  // namespace tallyfold

@@ -1,0 +1,116 @@
+#include "simulation/SimPoisonnGamma.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "numeric/RandomStream.h"
+#include "shell/BusyGuard.h"
+#include "shell/CommandSupport.h"
+#include "shell/GlobalVar.h"
+#include "shell/WindowServices.h"
+#include "shell/startWin.h"
+#include "simulation/Simoutput.h"
+#include "simulation/SimulationFiles.h"
+#include "simulation/Simu.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogPoissonGamma = 107;
+constexpr int idReplications = 1014;
+constexpr int idPopulationSize = 1015;
+constexpr int idNumCounts = 1025;
+constexpr int idPrintInterim = 1026;
+constexpr int idPrintSamples = 1027;
+constexpr int idAlpha = 1032;
+constexpr int idKappa = 1033;
+
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
+
+}  // namespace
+
+void startPoissonGamma() {
+  GlobalVar& g = globalVar();
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogPoissonGamma);
+  if (!dialog) return;
+  dialog->setText(idPopulationSize, formatI(offeredPopulationSize(), 10));
+  dialog->setText(idReplications, formatI(g.numReplications, 10));
+  writeStatus("Ready for computation!");
+  if (g.numCountClasses > 0) g.numSimCounts = g.numCountClasses;
+  dialog->setText(idNumCounts, formatI(g.numSimCounts, 5));
+  dialog->setText(idAlpha, formatF(g.pgAlpha, 6, 4));
+  dialog->setText(idKappa, formatF(g.pgKappa, 6, 4));
+  dialog->setAction(idOk, poissonGammaSettingsOk);
+  dialog->run();
+}
+
+void poissonGammaSettingsOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  // Fields without an error path of their own: a text that is not a number
+  // keeps the dialog open and stores nothing.
+  const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  g.numReplications = *replications;
+  const std::optional<std::int32_t> populationSize = readListInteger(dialog.text(idPopulationSize));
+  g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
+  g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
+  if (!populationSize) return refuse("Error occur by Population Size!");
+  g.populationSize = *populationSize;
+
+  const std::optional<std::int32_t> numCounts = readListInteger(dialog.text(idNumCounts));
+  if (!numCounts) return refuse("Error occur by Number of Counts!");
+  const std::optional<double> alpha = readListReal(dialog.text(idAlpha));
+  if (!alpha) return refuse("Error occur by Alpha!");
+  const std::optional<double> kappa = readListReal(dialog.text(idKappa));
+  if (!kappa) return refuse("Error occur by Kappa!");
+  g.numSimCounts = *numCounts;
+  g.pgAlpha = *alpha;
+  g.pgKappa = *kappa;
+
+  PoissonGammaRun run;
+  run.settings = PoissonGammaSettings{g.pgAlpha, g.pgKappa, g.populationSize, g.numReplications, g.numSimCounts};
+  run.printInterim = g.printInterim != 0;
+  run.printSamples = g.printSamples != 0;
+  if (const std::optional<std::string> problem = poissonGammaSettingsProblem(run.settings)) return refuse(*problem);
+
+  startComputation([run] { runPoissonGamma(run, processRandomStream(), outputFolders()); },
+                   [] { globalVar().numEstimators = 7; });
+  dialog.exit(idOk);
+}
+
+void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const OutputFolders& folders) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.simLogUnit;
+  g.numEstimators = 5;
+
+  openSimulationLog(unit);
+  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
+  const ProgressSink progress = [](int r, int total) { windows().setStatusBarText(progressText(r, total)); };
+  SamplesDrawn samplesDrawn;
+  if (run.printSamples) {
+    const int k = run.settings.numCounts;
+    samplesDrawn = [&folders, k](const SampleTable& samples) {
+      showFolderMessage(writeSampleFiles(folders, samples, k));
+    };
+  }
+  PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
+  if (run.printInterim) {
+    showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
+  }
+
+  // The last sample stays as the program's count table; the fitted mixture
+  // and the result tables are not this run's.
+  g.counts = std::move(result.lastCounts);
+  g.numCountClasses = run.settings.numCounts;
+
+  w.focusWindow(g.statusUnit);
+  poissonGammaSummary(result.tables, true);
+  g.numEstimators = 7;
+}
+
+}  // namespace tallyfold

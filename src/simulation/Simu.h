@@ -1,0 +1,55 @@
+#pragma once
+// The "&Start Simulation" command: dialog 102 with its mixture sub-dialogs
+// 103 and 104, then the simulation study on a worker thread with its "LOG
+// Simulation" window, the sample and interim files, and the simulation
+// results window and summary file.
+#include <cstdint>
+#include <string_view>
+
+#include "simulation/OutputFolders.h"
+#include "simulation/SimulationEngine.h"
+
+namespace tallyfold {
+
+class Dialog;
+class RandomStream;
+
+// What a study works with, copied when it starts.
+struct SimulationRun {
+  StudySettings study;
+  bool printInterim = true;
+  bool printSamples = false;
+};
+
+// Menu handler: fills and runs dialog 102.
+void startSimulation();
+// OK of dialog 102: reads and checks the settings, starts the run.
+void simulationSettingsOk(Dialog& dialog);
+// Button 1013 of dialog 102: dialog 103, one dialog 104 per component, then
+// the list is refilled (also after Cancel).
+void changeDistribution(Dialog& dialog);
+// OK of dialog 103: the number of components; opens the component dialogs.
+void componentCountOk(Dialog& dialog);
+// OK of dialog 104: the mean and weight of component `editedComponent`.
+void componentOk(Dialog& dialog);
+// Button 1024 of dialog 102: the mixture of the last calculation becomes the
+// simulation mixture.
+void resultDistribution(Dialog& dialog);
+// Rewrites list box 1012 from the simulation mixture.
+void fillDistributionList(Dialog& dialog);
+// One line of list box 1012.
+std::string distributionLine(int component, double lambda, double weight);
+
+// The population size the simulation dialogs offer: the truncated Nall of
+// the last recorded fit of numComponents components (within the recorded
+// fits), else `populationSize`.
+std::int32_t offeredPopulationSize();
+
+// Opens the simulation log window (number simLogUnit, "LOG Simulation").
+void openSimulationLog(int unit);
+
+// The worker's routine: the whole study, drawing from `stream` and writing
+// into `folders`; leaves the shared state as a finished study does.
+void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders);
+
+}  // namespace tallyfold

@@ -1,0 +1,200 @@
+#include "simulation/SimPoisonnGamma.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "estimation/CountTable.h"
+#include "estimation/EMGFU.h"
+#include "numeric/RandomStream.h"
+#include "shell/GlobalVar.h"
+#include "shell/main.h"
+#include "simulation/Boot.h"
+#include "simulation/SimulationSummary.h"
+#include "simulation/TempFolder.h"
+#include "support/RecordingWindows.h"
+
+namespace tallyfold {
+namespace {
+
+using Table = std::vector<std::int32_t>;
+const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
+
+int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
+  return static_cast<int>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+}
+
+bool contains(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class PoissonGammaCommand : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globalVar().resetAll();
+    std::filesystem::create_directory(root.path() / "Sim");
+    setOutputRoot(root.path());
+    seedProcessRandomStream(1618);
+    rec.setThreadMode(ThreadMode::synchronous);
+    rec.openWindow(10, "Status window");
+  }
+  void TearDown() override {
+    setOutputRoot(std::nullopt);
+    globalVar().calcThread = -1;
+  }
+
+  void start(RecordingWindows::DialogScript script) {
+    rec.expectDialog(107, std::move(script));
+    startPoissonGamma();
+  }
+
+  test::TempFolder root{"pg"};
+  RecordingWindows rec;
+};
+
+TEST_F(PoissonGammaCommand, TheMenuEntryOffersTheDefaults) {
+  buildMenus();
+  rec.expectDialog(107, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(1032), "0.5000");
+    EXPECT_EQ(d.text(1033), "0.7500");
+    EXPECT_EQ(d.text(1015), "      5000");
+    EXPECT_EQ(d.text(1014), "        10");
+    EXPECT_EQ(d.text(1025), "   15");
+    EXPECT_FALSE(d.checked(1026));
+    EXPECT_FALSE(d.checked(1027));
+    d.press(idCancel);
+  });
+  rec.clickMenu("&Start Simulation Poisson-Gamma");
+  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{107});
+  EXPECT_EQ(rec.threadsStarted(), 0);
+}
+
+TEST_F(PoissonGammaCommand, TheDefaultRunKeepsItsLogAndLeavesTheLastSample) {
+  GlobalVar& g = globalVar();
+  // A loaded and fitted data set: the run replaces the counts, not the fit.
+  g.counts = tenClasses;
+  g.numCountClasses = 10;
+  g.dataAvailable = 1;
+  ASSERT_TRUE(EMGFU(std::nullopt, true));
+  const std::vector<double> lambda = g.lambda;
+  const std::vector<double> resNall = g.results->resNall;
+  start([](RecordingDialog& d) {
+    d.setText(1025, "15");
+    d.press(idOk);
+    EXPECT_FALSE(d.isOpen());
+  });
+  EXPECT_TRUE(rec.messageBoxes().empty());
+
+  // The log window stays open.
+  EXPECT_TRUE(rec.isOpen(15));
+  const std::vector<std::string> log = rec.lines(15);
+  EXPECT_EQ(log.front(), " Start Simulation");
+  EXPECT_EQ(countPrefix(log, " spi= "), 16);
+  EXPECT_TRUE(contains(log, " test1"));
+  EXPECT_TRUE(contains(log, " sk+1= 16"));
+  EXPECT_EQ(countPrefix(log, "  Z1 n0= "), 10);
+  EXPECT_EQ(countPrefix(log, " E(m)= 0  : E(N0)= "), 1);
+  EXPECT_EQ(rec.activeWindow(), 30);
+
+  // Five estimator columns, no summary file.
+  EXPECT_TRUE(contains(rec.drawnTexts(30), summaryColumnHeader(5)));
+  EXPECT_FALSE(std::filesystem::exists(root.path() / "Simoutput.txt"));
+  EXPECT_FALSE(std::filesystem::exists(root.path() / "Siminterim.txt"));
+  EXPECT_EQ(g.numEstimators, 7);
+  EXPECT_EQ(rec.statusBarText(), "Waiting");
+
+  EXPECT_EQ(g.numCountClasses, 15);
+  ASSERT_EQ(g.counts.size(), 15u);
+  EXPECT_FALSE(countTableProblem(g.counts));
+  EXPECT_EQ(g.dataAvailable, 1);
+  EXPECT_EQ(g.lambda, lambda);
+  EXPECT_EQ(g.results->resNall, resNall);
+}
+
+TEST_F(PoissonGammaCommand, FiveEstimatorsWhileItRunsAndMissingFoldersAreReported) {
+  GlobalVar& g = globalVar();
+  setOutputRoot(root.path() / "absent");
+  std::vector<std::int32_t> estimatorsSeen;
+  rec.onMessageBox([&](const RecordedMessageBox&) { estimatorsSeen.push_back(g.numEstimators); });
+  start([](RecordingDialog& d) {
+    d.setText(1014, "2");
+    d.setChecked(1026, true);
+    d.setChecked(1027, true);
+    d.press(idOk);
+  });
+  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist", "Error"};
+  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist", "Error"};
+  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{sim, temp}));
+  EXPECT_EQ(estimatorsSeen, (std::vector<std::int32_t>{5, 5}));
+  EXPECT_EQ(g.numEstimators, 7);
+  EXPECT_TRUE(contains(rec.drawnTexts(30), summaryColumnHeader(5)));
+}
+
+TEST_F(PoissonGammaCommand, AStudyAfterwardsHasSevenEstimatorRowsAgain) {
+  start([](RecordingDialog& d) {
+    d.setText(1014, "2");
+    d.setChecked(1026, true);
+    d.press(idOk);
+  });
+  ASSERT_TRUE(std::filesystem::exists(root.path() / "Siminterim.txt"));
+  // The bootstrap of the last sample: its summary has the seven columns.
+  GlobalVar& g = globalVar();
+  g.dataAvailable = 1;
+  rec.expectDialog(105, [](RecordingDialog& d) {
+    d.setText(1014, "2");
+    d.press(idOk);
+  });
+  startBootstrap();
+  EXPECT_TRUE(rec.messageBoxes().empty());
+  EXPECT_TRUE(contains(rec.drawnTexts(30), summaryColumnHeader(7)));
+  EXPECT_EQ(g.numEstimators, 7);
+}
+
+TEST_F(PoissonGammaCommand, SettingsThatCannotRunKeepTheDialogOpen) {
+  struct Case {
+    int control;
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {1014, "ten", "Error occur by Number of Replications!"}, {1015, "", "Error occur by Population Size!"},
+      {1025, "x", "Error occur by Number of Counts!"},         {1032, "half", "Error occur by Alpha!"},
+      {1033, "k", "Error occur by Kappa!"},                    {1032, "0", "Error occur by Alpha!"},
+      {1032, "1", "Error occur by Alpha!"},                    {1033, "0", "Error occur by Kappa!"},
+      {1014, "0", "Error occur by Number of Replications!"},   {1025, "0", "Error occur by Number of Counts!"},
+      {1015, "0", "Error occur by Population Size!"},
+  };
+  start([&cases](RecordingDialog& d) {
+    for (const Case& c : cases) {
+      d.setText(1014, "10");
+      d.setText(1015, "5000");
+      d.setText(1025, "15");
+      d.setText(1032, "0.5");
+      d.setText(1033, "0.75");
+      d.setText(c.control, c.text);
+      d.press(idOk);
+      EXPECT_TRUE(d.isOpen()) << c.message;
+    }
+    d.press(idCancel);
+  });
+  std::vector<RecordedMessageBox> expected;
+  for (const Case& c : cases) expected.push_back({c.message, "Error"});
+  EXPECT_EQ(rec.messageBoxes(), expected);
+  EXPECT_EQ(rec.threadsStarted(), 0);
+  EXPECT_EQ(globalVar().numEstimators, 7);
+}
+
+TEST_F(PoissonGammaCommand, ASecondComputationIsRefused) {
+  globalVar().calcThread = 5;
+  start([](RecordingDialog& d) { d.press(idOk); });
+  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
+  EXPECT_EQ(rec.threadsStarted(), 0);
+  EXPECT_EQ(globalVar().numEstimators, 7);
+}
+
+}  // namespace
+}  // namespace tallyfold
