@@ -5,7 +5,7 @@
 
 #include "estimation/CountTable.h"
 #include "estimation/Zelterman.h"
-#include "numeric/SpecialFunctions.h"
+#include "numeric/GammaFunctions.h"
 
 namespace tallyfold {
 

@@ -4,7 +4,8 @@
 #include <cstdint>
 
 #include "numeric/ErrorReporting.h"
-#include "numeric/SpecialFunctions.h"
+#include "numeric/GammaFunctions.h"
+#include "numeric/MachineConstants.h"
 
 namespace tallyfold {
 

@@ -9,7 +9,7 @@
 
 #include "common/NearestInteger.h"
 #include "numeric/ErrorReporting.h"
-#include "numeric/SpecialFunctions.h"
+#include "numeric/MachineConstants.h"
 
 namespace tallyfold {
 

@@ -84,7 +84,7 @@ class WindowServices {
 
   // Graphics text, in pixels of the window's virtual area.
   virtual void initFonts(int number) = 0;
-  virtual void selectFont(int number, std::string_view specification) = 0;  // "t'Arial'h16w9"
+  virtual void selectFont(int number, std::string_view fontSpecification) = 0;  // "t'Arial'h16w9"
   virtual void setTextColour(int number, Rgb colour) = 0;
   virtual void setBackgroundColour(int number, Rgb colour) = 0;
   virtual void setDrawColour(int number, Rgb colour) = 0;

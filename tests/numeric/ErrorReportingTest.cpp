@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "numeric/CapturedErrorOutput.h"
-#include "numeric/SpecialFunctions.h"
+#include "numeric/GammaFunctions.h"
+#include "numeric/MachineConstants.h"
 
 namespace tallyfold {
 namespace {

@@ -3,28 +3,28 @@
 #include <QFontInfo>
 #include <gtest/gtest.h>
 
-#include "platform/qt/FontSpec.h"
+#include "platform/qt/FontRequest.h"
 #include "platform/qt/QtFonts.h"
 
 namespace tallyfold {
 namespace {
 
 TEST(FontSpecTest, ReadsFaceHeightWidthAndFlagsInAnyOrder) {
-  const std::optional<FontSpec> arial = parseFontSpec("t'Arial'h16w9");
+  const std::optional<FontRequest> arial = parseFontRequest("t'Arial'h16w9");
   ASSERT_TRUE(arial.has_value());
   EXPECT_EQ(arial->face, "Arial");
   EXPECT_EQ(arial->height, 16);
   EXPECT_EQ(arial->width, 9);
   EXPECT_FALSE(arial->bold);
 
-  const std::optional<FontSpec> mixed = parseFontSpec("W7 h12 B t\"Times New Roman\" e");
+  const std::optional<FontRequest> mixed = parseFontRequest("W7 h12 B t\"Times New Roman\" e");
   ASSERT_TRUE(mixed.has_value());
   EXPECT_EQ(mixed->face, "Times New Roman");
   EXPECT_EQ(mixed->height, 12);
   EXPECT_EQ(mixed->width, 7);
   EXPECT_TRUE(mixed->bold);
 
-  const std::optional<FontSpec> empty = parseFontSpec("");
+  const std::optional<FontRequest> empty = parseFontRequest("");
   ASSERT_TRUE(empty.has_value());
   EXPECT_EQ(empty->face, "");
   EXPECT_EQ(empty->height, 0);
@@ -33,7 +33,7 @@ TEST(FontSpecTest, ReadsFaceHeightWidthAndFlagsInAnyOrder) {
 TEST(FontSpecTest, RefusesWhatDoesNotFollowThePattern) {
   for (const char* bad : {"t'Arial", "tArial", "h", "hw9", "h16w", "x16", "t'Arial'h16w9;", "h1001", "w99999999999999999999",
                           "h-3"}) {
-    EXPECT_FALSE(parseFontSpec(bad).has_value()) << bad;
+    EXPECT_FALSE(parseFontRequest(bad).has_value()) << bad;
   }
 }
 
@@ -53,7 +53,7 @@ TEST(FontTest, ArialStandsInAsLiberationSansAtThePixelHeight) {
 TEST(FontTest, AverageLowercaseWidthIsTheOneAskedFor) {
   FontBook book;
   for (const char* spec : {"t'Arial'h16w9", "t'Arial'h15w8", "t'Arial'h16w10", "t'Arial'h12w7", "t'Arial'h13w7"}) {
-    const int width = parseFontSpec(spec)->width;
+    const int width = parseFontRequest(spec)->width;
     EXPECT_NEAR(averageLowercaseWidth(book.font(spec)), width, 1.0) << spec;
     // Not met by chance: the face's own width is clearly narrower.
     QFont natural = book.font(spec);

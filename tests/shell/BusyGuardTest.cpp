@@ -5,7 +5,7 @@
 #include <future>
 
 #include "numeric/ErrorReporting.h"
-#include "numeric/SpecialFunctions.h"
+#include "numeric/GammaFunctions.h"
 #include "shell/GlobalVar.h"
 #include "support/RecordingWindows.h"
 

@@ -357,9 +357,9 @@ void RecordingWindows::initFonts(int number) {
   if (RecordedWindow* w = openRecord(number, "initfonts")) ++w->fontInitialisations;
 }
 
-void RecordingWindows::selectFont(int number, std::string_view specification) {
+void RecordingWindows::selectFont(int number, std::string_view fontSpecification) {
   std::lock_guard lock(mutex_);
-  if (RecordedWindow* w = openRecord(number, "font")) w->font = std::string(specification);
+  if (RecordedWindow* w = openRecord(number, "font")) w->font = std::string(fontSpecification);
 }
 
 void RecordingWindows::setTextColour(int number, Rgb colour) {

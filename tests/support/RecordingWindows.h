@@ -182,7 +182,7 @@ class RecordingWindows final : public WindowServices {
   void clearWindow(int number) override;
   void writeLine(int number, std::string_view line) override;
   void initFonts(int number) override;
-  void selectFont(int number, std::string_view specification) override;
+  void selectFont(int number, std::string_view fontSpecification) override;
   void setTextColour(int number, Rgb colour) override;
   void setBackgroundColour(int number, Rgb colour) override;
   void setDrawColour(int number, Rgb colour) override;

@@ -44,7 +44,7 @@ double averageLowercaseWidth(const QFont& font) {
   return sum / 26.0;
 }
 
-QFont makeFont(const FontSpec& spec) {
+QFont makeFont(const FontRequest& spec) {
   QFont font(familyFor(spec.face));
   font.setPixelSize(spec.height > 0 ? spec.height : defaultPixelHeight);
   font.setBold(spec.bold);
@@ -70,15 +70,15 @@ QFont makeFont(const FontSpec& spec) {
   return font;
 }
 
-const QFont& FontBook::font(std::string_view specification) {
-  const std::string key(specification);
+const QFont& FontBook::font(std::string_view fontSpecification) {
+  const std::string key(fontSpecification);
   const auto found = fonts_.find(key);
   if (found != fonts_.end()) return found->second;
-  const std::optional<FontSpec> spec = parseFontSpec(specification);
+  const std::optional<FontRequest> spec = parseFontRequest(fontSpecification);
   return fonts_.emplace(key, spec ? makeFont(*spec) : defaultFont()).first->second;
 }
 
-QFont FontBook::defaultFont() { return makeFont(FontSpec{}); }
+QFont FontBook::defaultFont() { return makeFont(FontRequest{}); }
 
 QFont dialogFont(std::string_view face, int points) {
   QFont font(familyFor(face));

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "platform/qt/FontSpec.h"
+#include "platform/qt/FontRequest.h"
 
 namespace tallyfold {
 
@@ -17,19 +17,19 @@ namespace tallyfold {
 QString familyFor(std::string_view face);
 
 // The average advance of the lowercase letters a–z: the width a font
-// specification's "w" asks for.
+// font specification's "w" asks for.
 double averageLowercaseWidth(const QFont& font);
 
 // The face of `spec` at its pixel height, stretched so that its average
 // lowercase width is `spec.width` (when given).
-QFont makeFont(const FontSpec& spec);
+QFont makeFont(const FontRequest& spec);
 
 // The font a specification string stands for; a string that does not parse
 // gives the default font (Liberation Sans, 16 pixels). Fonts are made once
 // per string. Use on the interface thread only.
 class FontBook {
  public:
-  const QFont& font(std::string_view specification);
+  const QFont& font(std::string_view fontSpecification);
   static QFont defaultFont();
 
  private:

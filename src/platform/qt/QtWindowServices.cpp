@@ -344,8 +344,8 @@ void QtWindowServices::initFonts(int number) {
   });
 }
 
-void QtWindowServices::selectFont(int number, std::string_view specification) {
-  gui::post(this, [this, number, spec = std::string(specification)] {
+void QtWindowServices::selectFont(int number, std::string_view fontSpecification) {
+  gui::post(this, [this, number, spec = std::string(fontSpecification)] {
     if (ChildWindow* w = child(number)) w->font = fonts_.font(spec);
   });
 }

@@ -57,7 +57,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   void clearWindow(int number) override;
   void writeLine(int number, std::string_view line) override;
   void initFonts(int number) override;
-  void selectFont(int number, std::string_view specification) override;
+  void selectFont(int number, std::string_view fontSpecification) override;
   void setTextColour(int number, Rgb colour) override;
   void setBackgroundColour(int number, Rgb colour) override;
   void setDrawColour(int number, Rgb colour) override;

@@ -1,4 +1,5 @@
-#include "numeric/SpecialFunctions.h"
+#include "numeric/GammaFunctions.h"
+#include "numeric/MachineConstants.h"
 
 #include <gtest/gtest.h>
 

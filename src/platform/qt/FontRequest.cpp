@@ -1,4 +1,4 @@
-#include "platform/qt/FontSpec.h"
+#include "platform/qt/FontRequest.h"
 
 #include <cctype>
 
@@ -21,8 +21,8 @@ bool readNumber(std::string_view spec, std::size_t& pos, int& value) {
 
 }  // namespace
 
-std::optional<FontSpec> parseFontSpec(std::string_view spec) {
-  FontSpec result;
+std::optional<FontRequest> parseFontRequest(std::string_view spec) {
+  FontRequest result;
   std::size_t pos = 0;
   while (pos < spec.size()) {
     const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(spec[pos])));

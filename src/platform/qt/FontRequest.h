@@ -15,7 +15,7 @@
 
 namespace tallyfold {
 
-struct FontSpec {
+struct FontRequest {
   std::string face;  // empty: the default face
   int height = 0;    // pixels; 0: the default height
   int width = 0;     // pixels; 0: the face's own width
@@ -27,8 +27,8 @@ struct FontSpec {
 // Heights and widths above this are refused as nonsense.
 inline constexpr int maxFontPixels = 1000;
 
-// The options of `specification`, or nothing when it does not follow the
+// The options of `fontSpecification`, or nothing when it does not follow the
 // pattern above.
-std::optional<FontSpec> parseFontSpec(std::string_view specification);
+std::optional<FontRequest> parseFontRequest(std::string_view fontSpecification);
 
 }  // namespace tallyfold

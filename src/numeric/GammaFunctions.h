@@ -1,22 +1,12 @@
 #pragma once
-// Single-precision special functions and machine constants of the numerical
-// library. The gamma-function routines follow W. Fullerton's FNLIB (Los
+// The gamma and log-gamma functions of the numerical library in single
+// precision, with their support routines. They follow W. Fullerton's FNLIB (Los
 // Alamos, 1977): Chebyshev series on [1, 2] evaluated by Clenshaw's
 // recurrence, Stirling's series with a Chebyshev correction term above 10,
 // and the reflection formula for negative arguments. Every routine reports
 // bad arguments through the error facility (ErrorReporting.h).
-#include <cstdint>
 
 namespace tallyfold {
-
-// Machine constants of 32-bit floats, index 1..8:
-// 1 smallest normalised positive 2^-126, 2 largest finite, 3 smallest
-// relative spacing 2^-24, 4 largest relative spacing 2^-23, 5 log10(2),
-// 6 quiet NaN, 7 +infinity, 8 -infinity.
-float AMACH(int n);
-
-// Integer machine constants, index 1..12.
-std::int32_t IMACH(int n);
 
 // Number of terms of the Chebyshev series os[0..nos-1] needed so that the
 // neglected tail stays below eta (0 after an error).
