@@ -19,6 +19,7 @@
 #include "shell/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
 #include "simulation/Simoutput.h"
+#include "simulation/SimulationEngine.h"
 
 namespace tallyfold {
 
@@ -141,7 +142,12 @@ void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFol
   }
 
   openSimulationLog(unit);
-  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
+  // The status bar follows the replicates: each one starts with its rep line.
+  const std::string repLine = listDirected("********  rep ");
+  const LogSink log = [unit, repLine, total = run.replications, started = 0](const std::string& line) mutable {
+    if (line.rfind(repLine, 0) == 0) windows().setStatusBarText(progressText(++started, total));
+    windows().writeLine(unit, line);
+  };
   log(listDirected("Start Simulation"));
 
   SamplesDrawn samplesDrawn;

@@ -152,6 +152,12 @@ TEST_F(PoissonGammaCommand, AStudyAfterwardsHasSevenEstimatorRowsAgain) {
   EXPECT_TRUE(rec.messageBoxes().empty());
   EXPECT_TRUE(contains(rec.drawnTexts(30), summaryColumnHeader(7)));
   EXPECT_EQ(g.numEstimators, 7);
+  // The bootstrap shows its progress as the simulations do.
+  const std::vector<std::string> status = rec.statusBarHistory();
+  const auto last = std::find(status.rbegin(), status.rend(), "replicate 2 of 2");
+  ASSERT_NE(last, status.rend());
+  EXPECT_EQ(*(last + 1), "replicate 1 of 2");
+  EXPECT_EQ(status.back(), "Waiting");
 }
 
 TEST_F(PoissonGammaCommand, SettingsThatCannotRunKeepTheDialogOpen) {
