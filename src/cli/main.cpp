@@ -2,6 +2,7 @@
 // numerical engines.
 #include <cmath>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -9,6 +10,7 @@
 #include "cli/BootstrapCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/EstimateCommand.h"
+#include "cli/SimulateCommand.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
 
@@ -47,6 +49,49 @@ int run(int argc, char** argv) {
   bootstrapCommand->add_flag("--interim", bootstrap.interim, "write Bootinterim.txt");
   bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
 
+  SimulateOptions simulate;
+  simulate.exactness = static_cast<double>(single::exactness);
+  std::string simulateCriterion = "max";
+  std::optional<std::int32_t> bootEvaluation;
+  bool noBootEvaluation = false;
+  CLI::App* simulateCommand = app.add_subcommand("simulate", "simulation study of a population of known size");
+  CLI::Option* fromData =
+      simulateCommand->add_option("--from-data", simulate.fromData, "nonparametric: draw from this count data file");
+  CLI::Option* lambdas = simulateCommand->add_option("--lambda", simulate.lambda, "component means (default 2,4)")
+                             ->delimiter(',')
+                             ->excludes(fromData);
+  simulateCommand->add_option("--weight", simulate.weight, "component weights (default 0.5,0.5)")
+      ->delimiter(',')
+      ->excludes(fromData)
+      ->needs(lambdas);
+  simulateCommand->add_option("--population", simulate.populationSize, "population size N (default 5000)");
+  simulateCommand->add_option("--replications", simulate.replications, "number of samples (default 10)");
+  simulateCommand->add_option("--counts", simulate.counts, "largest count kept K (default 15, or m of the data)");
+  simulateCommand->add_option("--criterion", simulateCriterion, "stop criterion: npmle, bic or max (default max)");
+  simulateCommand->add_option("--max-components", simulate.maxComponents, "largest number of components for max");
+  simulateCommand->add_option("--exactness", simulate.exactness, "exactness of computation (default 1.0E-7)");
+  CLI::Option* bootEval =
+      simulateCommand->add_option("--boot-eval", bootEvaluation, "bootstrap samples per replicate (default 30)");
+  simulateCommand->add_flag("--no-boot-eval", noBootEvaluation, "no bootstrap evaluation")->excludes(bootEval);
+  simulateCommand->add_option("--seed", simulate.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  simulateCommand->add_option("--out", simulate.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
+  simulateCommand->add_flag("--samples", simulate.samples, "write the samples sample1.txt ... into Sim");
+  simulateCommand->add_flag("--interim", simulate.interim, "write Siminterim.txt");
+  simulateCommand->add_flag("--json", simulate.json, "print one JSON object");
+
+  PoissonGammaOptions pg;
+  CLI::App* pgCommand = app.add_subcommand("pg-simulate", "simulation from a Poisson-Gamma population");
+  pgCommand->add_option("--alpha", pg.alpha, "probability parameter alpha (default 0.5)");
+  pgCommand->add_option("--kappa", pg.kappa, "shape kappa (default 0.75)");
+  pgCommand->add_option("--population", pg.populationSize, "population size N (default 5000)");
+  pgCommand->add_option("--replications", pg.replications, "number of samples (default 10)");
+  pgCommand->add_option("--counts", pg.counts, "largest count kept K (default 15)");
+  pgCommand->add_option("--seed", pg.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  pgCommand->add_option("--out", pg.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
+  pgCommand->add_flag("--samples", pg.samples, "write the samples sample1.txt ... into Sim");
+  pgCommand->add_flag("--interim", pg.interim, "write Siminterim.txt");
+  pgCommand->add_flag("--json", pg.json, "print one JSON object");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
@@ -70,6 +115,16 @@ int run(int argc, char** argv) {
     }
     return runBootstrapCommand(bootstrap, std::cout, std::cerr);
   }
+  if (simulateCommand->parsed()) {
+    simulate.criterion = parseCriterion(simulateCriterion);
+    if (!(simulate.exactness > 0.0) || !std::isfinite(simulate.exactness)) {
+      throw BadInput{"--exactness must be a positive number"};
+    }
+    if (bootEvaluation) simulate.bootReplications = *bootEvaluation;
+    simulate.evaluate = !noBootEvaluation;
+    return runSimulateCommand(simulate, std::cout, std::cerr);
+  }
+  if (pgCommand->parsed()) return runPoissonGammaCommand(pg, std::cout, std::cerr);
   return exitBadInput;
 }
 
