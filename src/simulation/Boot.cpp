@@ -19,6 +19,7 @@
 #include "shell/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
 #include "simulation/Simoutput.h"
+#include "simulation/SimulationLog.h"
 #include "simulation/SimulationEngine.h"
 
 namespace tallyfold {
@@ -64,10 +65,6 @@ void restoreObserved(GlobalVar& g, const ObservedState& s) {
   g.posterior = s.posterior;
   g.maxGradient = s.maxGradient;
   g.bestBic = s.bestBic;
-}
-
-void openSimulationLog(int unit) {
-  openTextWindow(unit, "LOG Simulation", 90, 40, 20, 110);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "shell/WindowServices.h"
 #include "shell/startWin.h"
 #include "simulation/Simoutput.h"
+#include "simulation/SimulationLog.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/Simu.h"
 
@@ -89,8 +90,8 @@ void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const Out
   g.numEstimators = 5;
 
   openSimulationLog(unit);
-  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
-  const ProgressSink progress = [](int r, int total) { windows().setStatusBarText(progressText(r, total)); };
+  const LogSink log = simulationLogSink(unit);
+  const ProgressSink progress = statusBarProgress();
   SamplesDrawn samplesDrawn;
   if (run.printSamples) {
     const int k = run.settings.numCounts;

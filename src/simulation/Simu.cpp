@@ -19,6 +19,7 @@
 #include "shell/WindowServices.h"
 #include "shell/startWin.h"
 #include "simulation/Simoutput.h"
+#include "simulation/SimulationLog.h"
 #include "simulation/SimulationFiles.h"
 
 namespace tallyfold {
@@ -77,7 +78,6 @@ std::int32_t offeredPopulationSize() {
   return g.populationSize;
 }
 
-void openSimulationLog(int unit) { openTextWindow(unit, "LOG Simulation", 90, 40, 20, 110); }
 
 std::string distributionLine(int component, double lambda, double weight) {
   // Each value in its field, shifted right by the blanks its field does
@@ -259,8 +259,8 @@ void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputF
   const bool backup = g.mixtureExists();
 
   openSimulationLog(unit);
-  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
-  const ProgressSink progress = [](int r, int total) { windows().setStatusBarText(progressText(r, total)); };
+  const LogSink log = simulationLogSink(unit);
+  const ProgressSink progress = statusBarProgress();
   SamplesDrawn samplesDrawn;
   if (run.printSamples) {
     const int k = run.study.numCounts;

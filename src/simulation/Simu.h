@@ -45,9 +45,6 @@ std::string distributionLine(int component, double lambda, double weight);
 // fits), else `populationSize`.
 std::int32_t offeredPopulationSize();
 
-// Opens the simulation log window (number simLogUnit, "LOG Simulation").
-void openSimulationLog(int unit);
-
 // The worker's routine: the whole study, drawing from `stream` and writing
 // into `folders`; leaves the shared state as a finished study does.
 void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders);
