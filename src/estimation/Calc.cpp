@@ -31,7 +31,17 @@ constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
 void startCalculation() {
   const GlobalVar& g = globalVar();
-  if (!requireEstimableData()) return;
+  if (computationActive()) {
+    // The dialog still opens (its OK says that a computation is active), but
+    // the count table, which the running worker may be replacing, is not
+    // read now.
+    if (g.dataAvailable != 1) {
+      windows().messageBox("No Data available!", "Error");
+      return;
+    }
+  } else if (!requireEstimableData()) {
+    return;
+  }
   std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogCalculation);
   if (!dialog) return;
   dialog->setText(idExactness, formatF(g.exactness, 13, 11));

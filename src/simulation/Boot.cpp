@@ -70,6 +70,9 @@ void restoreObserved(GlobalVar& g, const ObservedState& s) {
 }  // namespace
 
 void startBootstrap() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
   const GlobalVar& g = globalVar();
   if (!requireEstimableData()) return;
   std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogBootstrap);

@@ -35,6 +35,9 @@ void refuse(const std::string& message) { windows().messageBox(message, "Error")
 }  // namespace
 
 void startPoissonGamma() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
   GlobalVar& g = globalVar();
   std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogPoissonGamma);
   if (!dialog) return;

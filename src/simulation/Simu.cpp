@@ -100,6 +100,9 @@ void fillDistributionList(Dialog& dialog) {
 }
 
 void startSimulation() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
   GlobalVar& g = globalVar();
   std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogSimulation);
   if (!dialog) return;

@@ -196,8 +196,9 @@ TEST_F(PoissonGammaCommand, SettingsThatCannotRunKeepTheDialogOpen) {
 
 TEST_F(PoissonGammaCommand, ASecondComputationIsRefused) {
   globalVar().calcThread = 5;
-  start([](RecordingDialog& d) { d.press(idOk); });
+  startPoissonGamma();
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
+  EXPECT_TRUE(rec.dialogRuns().empty());
   EXPECT_EQ(rec.threadsStarted(), 0);
   EXPECT_EQ(globalVar().numEstimators, 7);
 }

@@ -381,11 +381,9 @@ TEST_F(SimuCommand, WithoutAFittedMixtureTheLastSampleStays) {
 
 TEST_F(SimuCommand, ASecondComputationIsRefused) {
   globalVar().calcThread = 77;
-  start([](RecordingDialog& d) {
-    quickSettings(d);
-    d.press(idOk);
-  });
+  startSimulation();
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
+  EXPECT_TRUE(rec.dialogRuns().empty());
   EXPECT_EQ(rec.threadsStarted(), 0);
   EXPECT_EQ(globalVar().calcThread.load(), 77);
 }
