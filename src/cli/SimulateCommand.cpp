@@ -44,6 +44,14 @@ struct FileSink {
     if (outcome.folderMessage) err << "tallyfold-cli: " << *outcome.folderMessage << " (" << folder.string() << ")\n";
     for (const std::filesystem::path& path : outcome.written) written.push_back(path.string());
   }
+
+  // Writes the sample files once the samples are drawn, when they are wanted.
+  SamplesDrawn sampleWriter(bool wanted, int numCounts) {
+    if (!wanted) return {};
+    return [this, numCounts](const SampleTable& samples) {
+      note(writeSampleFiles(folders, samples, numCounts), folders.sim());
+    };
+  }
 };
 
 OutputFolders foldersFor(const std::optional<std::string>& outDir) {
@@ -148,12 +156,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
   RandomStream stream(seed);
   FileSink files{foldersFor(options.outDir), err, {}};
-  SamplesDrawn samplesDrawn;
-  if (options.samples) {
-    samplesDrawn = [&](const SampleTable& samples) {
-      files.note(writeSampleFiles(files.folders, samples, s.numCounts), files.folders.sim());
-    };
-  }
+  const SamplesDrawn samplesDrawn = files.sampleWriter(options.samples, s.numCounts);
   const StudyResult result = runSimulationStudy(s, stream, {}, {}, samplesDrawn);
   if (options.interim) {
     files.note(writeInterimFile(files.folders, InterimKind::study, result.tables, result.components, result.evalMedian),
@@ -205,12 +208,7 @@ int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out
 
   RandomStream stream(seed);
   FileSink files{foldersFor(options.outDir), err, {}};
-  SamplesDrawn samplesDrawn;
-  if (options.samples) {
-    samplesDrawn = [&](const SampleTable& samples) {
-      files.note(writeSampleFiles(files.folders, samples, s.numCounts), files.folders.sim());
-    };
-  }
+  const SamplesDrawn samplesDrawn = files.sampleWriter(options.samples, s.numCounts);
   const PoissonGammaResult result = runPoissonGammaSimulation(s, stream, {}, {}, samplesDrawn);
   if (options.interim) {
     files.note(writeInterimFile(files.folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt),

@@ -14,52 +14,26 @@
 #include "numeric/RandomStream.h"
 #include "shell/GlobalVar.h"
 #include "shell/main.h"
-#include "simulation/TempFolder.h"
+#include "simulation/CommandFixture.h"
 #include "support/RecordingWindows.h"
 
 namespace tallyfold {
 namespace {
 
+using test::readLines;
+
 using Table = std::vector<std::int32_t>;
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
 
-std::vector<std::string> readLines(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-class BootCommand : public ::testing::Test {
+class BootCommand : public test::SimulationCommandTest {
  protected:
-  void SetUp() override {
-    globalVar().resetAll();
-    std::filesystem::create_directory(root.path() / "Sim");
-    setOutputRoot(root.path());
-    seedProcessRandomStream(4242);
-    rec.setThreadMode(ThreadMode::synchronous);
-    rec.openWindow(10, "Status window");
-  }
-  void TearDown() override {
-    setOutputRoot(std::nullopt);
-    globalVar().calcThread = -1;
-  }
-
-  static void loadData(const Table& counts) {
-    GlobalVar& g = globalVar();
-    g.counts = counts;
-    g.numCountClasses = static_cast<std::int32_t>(counts.size());
-    g.dataAvailable = 1;
-  }
+  BootCommand() : SimulationCommandTest("boot", 4242) {}
 
   // Runs the command; the dialog is answered by `script`.
   void start(RecordingWindows::DialogScript script) {
     rec.expectDialog(105, std::move(script));
     startBootstrap();
   }
-
-  test::TempFolder root{"boot"};
-  RecordingWindows rec;
 };
 
 TEST_F(BootCommand, WithoutDataOnlyTheMessageAppears) {

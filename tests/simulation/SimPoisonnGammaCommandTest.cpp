@@ -14,46 +14,26 @@
 #include "shell/main.h"
 #include "simulation/Boot.h"
 #include "simulation/SimulationSummary.h"
-#include "simulation/TempFolder.h"
+#include "simulation/CommandFixture.h"
 #include "support/RecordingWindows.h"
 
 namespace tallyfold {
 namespace {
 
+using test::contains;
+using test::countPrefix;
+
 using Table = std::vector<std::int32_t>;
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
 
-int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-  return static_cast<int>(
-      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-class PoissonGammaCommand : public ::testing::Test {
+class PoissonGammaCommand : public test::SimulationCommandTest {
  protected:
-  void SetUp() override {
-    globalVar().resetAll();
-    std::filesystem::create_directory(root.path() / "Sim");
-    setOutputRoot(root.path());
-    seedProcessRandomStream(1618);
-    rec.setThreadMode(ThreadMode::synchronous);
-    rec.openWindow(10, "Status window");
-  }
-  void TearDown() override {
-    setOutputRoot(std::nullopt);
-    globalVar().calcThread = -1;
-  }
+  PoissonGammaCommand() : SimulationCommandTest("pg", 1618) {}
 
   void start(RecordingWindows::DialogScript script) {
     rec.expectDialog(107, std::move(script));
     startPoissonGamma();
   }
-
-  test::TempFolder root{"pg"};
-  RecordingWindows rec;
 };
 
 TEST_F(PoissonGammaCommand, TheMenuEntryOffersTheDefaults) {

@@ -16,52 +16,22 @@
 #include "shell/GlobalVar.h"
 #include "shell/main.h"
 #include "simulation/SimulationSummary.h"
-#include "simulation/TempFolder.h"
+#include "simulation/CommandFixture.h"
 #include "support/RecordingWindows.h"
 
 namespace tallyfold {
 namespace {
 
+using test::contains;
+using test::countPrefix;
+using test::readLines;
+
 using Table = std::vector<std::int32_t>;
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};  // n = 275
 
-std::vector<std::string> readLines(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-  return static_cast<int>(
-      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
-}
-
-bool contains(const std::vector<std::string>& lines, const std::string& line) {
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
-class SimuCommand : public ::testing::Test {
+class SimuCommand : public test::SimulationCommandTest {
  protected:
-  void SetUp() override {
-    globalVar().resetAll();
-    std::filesystem::create_directory(root.path() / "Sim");
-    setOutputRoot(root.path());
-    seedProcessRandomStream(2718);
-    rec.setThreadMode(ThreadMode::synchronous);
-    rec.openWindow(10, "Status window");
-  }
-  void TearDown() override {
-    setOutputRoot(std::nullopt);
-    globalVar().calcThread = -1;
-  }
-
-  static void loadData(const Table& counts) {
-    GlobalVar& g = globalVar();
-    g.counts = counts;
-    g.numCountClasses = static_cast<std::int32_t>(counts.size());
-    g.dataAvailable = 1;
-  }
+  SimuCommand() : SimulationCommandTest("simu", 2718) {}
 
   // Runs the command; dialog 102 is answered by `script`.
   void start(RecordingWindows::DialogScript script) {
@@ -76,9 +46,6 @@ class SimuCommand : public ::testing::Test {
     d.setChecked(1026, false);
     d.setChecked(1027, false);
   }
-
-  test::TempFolder root{"simu"};
-  RecordingWindows rec;
 };
 
 TEST_F(SimuCommand, TheMenuEntryOffersTheDefaults) {
