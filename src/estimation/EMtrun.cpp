@@ -8,6 +8,7 @@
 
 #include "common/SinglePrecision.h"
 #include "estimation/CountTable.h"
+#include "numeric/InlineExp.h"
 
 namespace tallyfold {
 
@@ -23,9 +24,12 @@ double logTruncation(double lambda) { return std::log(1.0 - std::exp(-lambda)); 
 // Posterior P(x, j) = 1 / sum_l exp(e_l), with e_l the log of
 // w_l p(x; lambda_l) / (w_j p(x; lambda_j)) formed from logarithms, so that
 // neither x! nor lambda^x is ever formed. e_l is clamped before the exp:
-// above 705 it becomes 700, below -705 it becomes -700.
-void expectationStep(std::span<const double> lambda, std::span<const double> weight,
-                     std::vector<double>& scratch, Matrix<double>& posterior) {
+// above 705 it becomes 700, below -705 it becomes -700. Exp is std::exp or
+// its inlined equal.
+template <class Exp>
+[[gnu::always_inline]] inline void expectationStepWith(const Exp& exp, std::span<const double> lambda,
+                                                       std::span<const double> weight, std::vector<double>& scratch,
+                                                       Matrix<double>& posterior) {
   const std::size_t k = lambda.size();
   const int m = posterior.rows();
   scratch.resize(3 * k);
@@ -57,11 +61,35 @@ void expectationStep(std::span<const double> lambda, std::span<const double> wei
         } else if (e < -705.0) {
           e = -700.0;
         }
-        sum += std::exp(e);
+        sum += exp(e);
       }
       posterior(x, static_cast<int>(j) + 1) = 1.0 / sum;
     }
   }
+}
+
+struct LibraryExp {
+  double operator()(double x) const { return std::exp(x); }
+};
+
+#ifdef TALLYFOLD_INLINE_EXP
+struct InlinedExp {
+  const inlineexp::Table* table;
+  [[gnu::target("fma")]] double operator()(double x) const { return inlineexp::expFma(x, *table); }
+};
+
+[[gnu::target("fma")]] void expectationStepFma(std::span<const double> lambda, std::span<const double> weight,
+                                               std::vector<double>& scratch, Matrix<double>& posterior) {
+  expectationStepWith(InlinedExp{&inlineexp::table()}, lambda, weight, scratch, posterior);
+}
+#endif
+
+void expectationStep(std::span<const double> lambda, std::span<const double> weight, std::vector<double>& scratch,
+                     Matrix<double>& posterior) {
+#ifdef TALLYFOLD_INLINE_EXP
+  if (inlineexp::expMatchesLibrary()) return expectationStepFma(lambda, weight, scratch, posterior);
+#endif
+  expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
 }
 
 // The fixed point lambda = (1 - e^-lambda) a / b from lambda = 1.0, exactly
@@ -69,12 +97,17 @@ void expectationStep(std::span<const double> lambda, std::span<const double> wei
 // steps before (a fixed point or a two-cycle that the tolerance does not
 // accept) the loop could never end: it stops there. A loop that ends by the
 // tolerance never meets that condition, so its result is unchanged.
+inline bool takesAnotherStep(double beforePrevious, double previous, double lambda, std::int64_t n,
+                             double tol) {
+  return std::fabs(previous - lambda) > tol && lambda != beforePrevious && n < meanUpdateStepLimit;
+}
+
 double meanFixedPointPlain(double a, double b, double tol, std::int64_t& steps) {
   double lambda = 1.0;
   double previous = 0.0;
   double beforePrevious = std::numeric_limits<double>::quiet_NaN();
   std::int64_t n = 0;
-  while (std::fabs(previous - lambda) > tol && lambda != beforePrevious && n < meanUpdateStepLimit) {
+  while (takesAnotherStep(beforePrevious, previous, lambda, n, tol)) {
     beforePrevious = previous;
     previous = lambda;
     lambda = (1.0 - std::exp(-lambda)) * a / b;
@@ -84,73 +117,99 @@ double meanFixedPointPlain(double a, double b, double tol, std::int64_t& steps) 
   return lambda;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef TALLYFOLD_INLINE_EXP
 #define TALLYFOLD_FUSED_MEAN_STEP 1
 
 // The step of the fixed point is a chain of dependent operations; on a
-// processor with fused multiply-add two of them are shortened without
-// changing a single bit of the result:
+// processor with fused multiply-add it is shortened, without changing a
+// single bit of the result, from about 34 to about 20 processor cycles for
+// a mean near zero (where a search spends most of its steps) and from about
+// 58 to about 40 elsewhere:
 //
-// - the exponential. A mean near zero costs ~2/lambda steps, nearly all with
-//   lambda below ln2/256. There the C library's exp (glibc 2.28 and later,
-//   after Szabolcs Nagy's exp in ARM's optimized-routines: e^r = 2^(k/128)
-//   (1 + r + C2 r^2 + ... + C5 r^5)) has k = 0 and a table value of exactly
-//   1, and reduces to the polynomial below, evaluated with fused multiply-
-//   adds as its FMA variant does. Inlined, it costs half the latency of
-//   the call. The tests check it against std::exp bit for bit; every other
-//   argument goes to std::exp itself.
-// - the division by b, replaced by Markstein's correction (Markstein 1990,
-//   "Computation of elementary functions on the IBM RISC System/6000
-//   processor", IBM J. Res. Develop. 34): with y = RN(1/b) and q = RN(p y)
-//   within one ulp of p/b, r = p - b q is exact and RN(q + r y) is the
-//   correctly rounded p/b. Operands are kept far from overflow and
-//   underflow (a and b in [2^-100, 2^100]).
-constexpr double expC2 = 0x1.ffffffffffdbdp-2;
-constexpr double expC3 = 0x1.555555555543cp-3;
-constexpr double expC4 = 0x1.55555cf172b91p-5;
-constexpr double expC5 = 0x1.1111167a4d017p-7;
-constexpr double smallExpLow = 0x1p-54;  // below it the library returns 1 + x
-constexpr double smallExpHigh = 0.0027;  // below ln2/256, where k = 0
+// - the exponential is the C library's, inlined (numeric/InlineExp.h); below
+//   ln2/256 it is a polynomial alone.
+// - the division p / b. 1/b is held as an unevaluated sum yHi + yLo (yHi =
+//   RN(1/b); the residual 1 - b yHi is exact, Dekker 1971, "A floating-point
+//   technique for extending the available precision", Numer. Math. 18), so
+//   q = RN(p yHi + t) with t ~ p yLo is p/b to about 2^-103 before its one
+//   rounding. b is a float (24-bit significand) and p a double: p/b is never
+//   a midpoint between two doubles, and it lies at least 2^-78 |p/b| from
+//   every midpoint (p - b mid is a nonzero multiple of the smaller of the
+//   two operands' last places). So q is RN(p / b) exactly, and t is
+//   computed beside p instead of after it: the chain after the exponential
+//   is one multiply and one fused operation instead of a multiply and a
+//   division. Operands are kept far from overflow and underflow (a and b in
+//   [2^-100, 2^100]).
+struct FusedMeanStep {
+  double a;
+  double yHi;
+  double aYLo;
+  const inlineexp::Table* table;
+};
 
+[[gnu::target("fma")]] FusedMeanStep fusedMeanStep(double a, double b) {
+  const double yHi = 1.0 / b;
+  const double yLo = __builtin_fma(-yHi, b, 1.0) * yHi;
+  return {a, yHi, a * yLo, &inlineexp::table()};
+}
+
+[[gnu::target("fma"), gnu::always_inline]] inline double nextMean(const FusedMeanStep& s, double lambda) {
+  using namespace inlineexp;
+  double p;  // (1 - e^-lambda) a, rounded once as the plain loop rounds it
+  double t;  // (1 - e^-lambda) a yLo, to a few ulps
+  if (lambda >= nearZeroLow && lambda < nearZeroHigh) {
+    const double e = expNearZero(-lambda);
+    // 1 - e is exact for e in [0.5, 2] (Sterbenz), so a - e a rounded once
+    // is (1 - e) a rounded once.
+    p = __builtin_fma(-e, s.a, s.a);
+    t = __builtin_fma(-e, s.aYLo, s.aYLo);
+  } else {
+    const double d = 1.0 - expFma(-lambda, *s.table);
+    p = d * s.a;
+    t = d * s.aYLo;
+  }
+  return __builtin_fma(p, s.yHi, t);  // = RN(p / b)
+}
+
+// The plain loop's steps and stopping rule. The loop keeps three values (the
+// one before the previous, the previous and the current); unrolled three
+// times they rotate through three variables and no value is copied on the
+// chain of dependent steps (a register copy costs a cycle of a ~20-cycle step).
 [[gnu::target("fma")]] double meanFixedPointFma(double a, double b, double tol, std::int64_t& steps) {
-  const double y = 1.0 / b;
-  double lambda = 1.0;
-  double previous = 0.0;
-  double beforePrevious = std::numeric_limits<double>::quiet_NaN();
+  const FusedMeanStep step = fusedMeanStep(a, b);
+  double x0 = std::numeric_limits<double>::quiet_NaN();  // (before previous, previous, current)
+  double x1 = 0.0;
+  double x2 = 1.0;
+  double result = x2;
   std::int64_t n = 0;
-  while (std::fabs(previous - lambda) > tol && lambda != beforePrevious && n < meanUpdateStepLimit) {
-    beforePrevious = previous;
-    previous = lambda;
-    double p;
-    if (lambda >= smallExpLow && lambda < smallExpHigh) {
-      const double r = -lambda;
-      const double r2 = r * r;
-      const double tmp = __builtin_fma(r2 * r2, __builtin_fma(r, expC5, expC4),
-                                       __builtin_fma(r2, __builtin_fma(r, expC3, expC2), r));
-      const double e = 1.0 + tmp;
-      // 1 - e is exact for e in [0.5, 2] (Sterbenz), so a - e a rounded once
-      // is (1 - e) a rounded once.
-      p = __builtin_fma(-e, a, a);
-    } else {
-      p = (1.0 - std::exp(-lambda)) * a;
+  for (;;) {
+    if (!takesAnotherStep(x0, x1, x2, n, tol)) {
+      result = x2;
+      break;
     }
-    const double q = p * y;
-    lambda = __builtin_fma(__builtin_fma(-q, b, p), y, q);  // = p / b
+    x0 = nextMean(step, x2);  // now (x1, x2, x0)
+    ++n;
+    if (!takesAnotherStep(x1, x2, x0, n, tol)) {
+      result = x0;
+      break;
+    }
+    x1 = nextMean(step, x0);  // now (x2, x0, x1)
+    ++n;
+    if (!takesAnotherStep(x2, x0, x1, n, tol)) {
+      result = x1;
+      break;
+    }
+    x2 = nextMean(step, x1);  // now (x0, x1, x2)
     ++n;
   }
   steps += n;
-  return lambda;
-}
-
-bool cpuHasFma() {
-  static const bool hasFma = __builtin_cpu_supports("fma") != 0;  // a property of the processor
-  return hasFma;
+  return result;
 }
 
 bool fusedStepApplies(double a, double b) {
   constexpr double low = 0x1p-100;
   constexpr double high = 0x1p100;
-  return a >= low && a <= high && b >= low && b <= high && cpuHasFma();
+  return a >= low && a <= high && b >= low && b <= high && inlineexp::expMatchesLibrary();
 }
 #endif
 
