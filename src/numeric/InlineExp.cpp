@@ -5,6 +5,7 @@
 
 namespace tallyfold::inlineexp {
 
+#ifdef TALLYFOLD_INLINE_EXP
 namespace {
 
 __extension__ typedef __float128 Quad;
@@ -28,7 +29,6 @@ Table makeTable() {
   return t;
 }
 
-#ifdef TALLYFOLD_INLINE_EXP
 // Every table entry several times over, both signs, and the near-zero range.
 bool agreesOnSpread() {
   const Table& t = table();
@@ -41,7 +41,6 @@ bool agreesOnSpread() {
   }
   return true;
 }
-#endif
 
 }  // namespace
 
@@ -49,6 +48,7 @@ const Table& table() {
   static const Table t = makeTable();
   return t;
 }
+#endif
 
 bool expMatchesLibrary() {
 #ifdef TALLYFOLD_INLINE_EXP

@@ -27,9 +27,6 @@ struct Table {
   std::uint64_t scaleBits[128];     // bits of H_j minus j << 45
 };
 
-// H_j and T_j, computed once (quadruple precision, Newton on x^128 = 2^j).
-const Table& table();
-
 // True when this processor has FMA and the functions below give the C
 // library's bits on a spread of arguments; computed once.
 bool expMatchesLibrary();
@@ -45,6 +42,9 @@ inline constexpr double shift = 0x1.8p52;
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define TALLYFOLD_INLINE_EXP 1
+
+// H_j and T_j, computed once (quadruple precision, Newton on x^128 = 2^j).
+const Table& table();
 
 // e^x for |x| in [nearZeroLow, nearZeroHigh).
 [[gnu::target("fma")]] inline double expNearZero(double x) {
