@@ -174,14 +174,7 @@ TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {
 
 TEST_F(BootCommand, ASecondComputationIsRefused) {
   loadData(tenClasses);
-  globalVar().calcThread = 77;
-  // Refused before the dialog: its fields would read what the running
-  // computation is writing.
-  startBootstrap();
-  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
-  EXPECT_TRUE(rec.dialogRuns().empty());
-  EXPECT_EQ(rec.threadsStarted(), 0);
-  EXPECT_EQ(globalVar().calcThread.load(), 77);
+  expectRefusedWhileBusy(startBootstrap);
 }
 
 TEST_F(BootCommand, ANumericalErrorAbandonsTheRunAndRestoresTheData) {

@@ -61,6 +61,18 @@ class SimulationCommandTest : public ::testing::Test {
     g.dataAvailable = 1;
   }
 
+  // A command started while another computation runs is refused before its
+  // dialog, whose fields would read what that computation is writing: one
+  // message, no dialog, no worker, the running computation untouched.
+  void expectRefusedWhileBusy(void (*start)()) {
+    globalVar().calcThread = 77;
+    start();
+    EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
+    EXPECT_TRUE(rec.dialogRuns().empty());
+    EXPECT_EQ(rec.threadsStarted(), 0);
+    EXPECT_EQ(globalVar().calcThread.load(), 77);
+  }
+
   TempFolder root;
   RecordingWindows rec;
 

@@ -175,11 +175,7 @@ TEST_F(PoissonGammaCommand, SettingsThatCannotRunKeepTheDialogOpen) {
 }
 
 TEST_F(PoissonGammaCommand, ASecondComputationIsRefused) {
-  globalVar().calcThread = 5;
-  startPoissonGamma();
-  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
-  EXPECT_TRUE(rec.dialogRuns().empty());
-  EXPECT_EQ(rec.threadsStarted(), 0);
+  expectRefusedWhileBusy(startPoissonGamma);
   EXPECT_EQ(globalVar().numEstimators, 7);
 }
 

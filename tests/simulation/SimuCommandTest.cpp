@@ -347,12 +347,7 @@ TEST_F(SimuCommand, WithoutAFittedMixtureTheLastSampleStays) {
 }
 
 TEST_F(SimuCommand, ASecondComputationIsRefused) {
-  globalVar().calcThread = 77;
-  startSimulation();
-  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
-  EXPECT_TRUE(rec.dialogRuns().empty());
-  EXPECT_EQ(rec.threadsStarted(), 0);
-  EXPECT_EQ(globalVar().calcThread.load(), 77);
+  expectRefusedWhileBusy(startSimulation);
 }
 
 TEST_F(SimuCommand, AMissingTemplateIsReported) {
