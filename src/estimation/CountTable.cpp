@@ -23,4 +23,10 @@ std::optional<std::string> countTableProblem(std::span<const std::int32_t> count
   return std::nullopt;
 }
 
+std::optional<std::string> mixtureProblem(std::span<const std::int32_t> counts) {
+  if (std::optional<std::string> problem = countTableProblem(counts)) return problem;
+  if (observedUnits(counts) == counts[0]) return std::string(noMixtureInformation);
+  return std::nullopt;
+}
+
 }  // namespace tallyfold

@@ -268,7 +268,10 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
   SearchResult result;
   result.maxGradient = std::numeric_limits<double>::quiet_NaN();
   result.bestBic = std::numeric_limits<double>::quiet_NaN();
-  if (countTableProblem(counts)) return result;
+  if (std::optional<std::string> problem = mixtureProblem(counts)) {
+    result.problem = std::move(*problem);
+    return result;
+  }
   result.estimable = true;
 
   const auto say = [&](const std::string& line) {

@@ -42,7 +42,8 @@ struct FitRecord {
 };
 
 struct SearchResult {
-  bool estimable = false;  // false: the count table cannot be estimated, nothing was computed
+  bool estimable = false;  // false: no mixture can be fitted to the table, nothing was computed
+  std::string problem;     // why, in words for the user (mixtureProblem), when estimable is false
   std::int32_t numComponents = 0;
   std::vector<double> lambda;
   std::vector<double> weight;
@@ -101,7 +102,8 @@ void recordStep(std::span<const std::int32_t> counts, std::span<const double> la
 
 // The whole search from one component. Re-entrant: it keeps all its working
 // values on the stack of the call. A table that countTableProblem refuses
-// gives estimable = false at once.
+// or that carries no information about the means (mixtureProblem) gives
+// estimable = false at once, with the reason in problem.
 SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchSettings& settings, bool record,
                              const LogSink& log);
 

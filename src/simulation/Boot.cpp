@@ -131,15 +131,18 @@ void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFol
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
 
-  // The observed table's own fit, kept as the program's current fit.
-  if (!EMGFU(run.search, std::nullopt, false)) {
-    w.messageBox(countTableProblem(g.counts).value_or("No Data available!"), "Error");
+  // The observed table's own fit, kept as the program's current fit. A table
+  // that carries no information about the means has no fit, but its
+  // replicates still have the closed-form estimates.
+  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
+    w.messageBox(*problem, "Error");
     return;
   }
+  const bool fitted = EMGFU(run.search, std::nullopt, false);
   const ObservedState observed = saveState(g);
-  if (const std::optional<std::int32_t> size = nearestInt(estimateNall(g.counts, g.lambda, g.weight))) {
-    g.populationSize = *size;
-  }
+  const std::optional<std::int32_t> size =
+      fitted ? nearestInt(estimateNall(g.counts, g.lambda, g.weight)) : std::nullopt;
+  if (size) g.populationSize = *size;
 
   openSimulationLog(unit);
   // The status bar follows the replicates: each one starts with its rep line.

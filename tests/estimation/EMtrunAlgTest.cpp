@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/SinglePrecision.h"
+#include "estimation/CountTable.h"
 #include "estimation/EMtrun.h"
 
 namespace tallyfold {
@@ -328,14 +329,17 @@ TEST(Search, UnusableTablesAreNotEstimated) {
     EXPECT_TRUE(run.result.records.empty());
     EXPECT_EQ(run.result.counters.emPasses, 0);
   }
-  // One class is usable, though its likelihood grows without bound as the
-  // mean goes to zero: the one-component fit runs off towards zero and the
-  // unseen units towards infinity. The search ends all the same.
-  const SearchRun one = search(Table{25}, defaultEps, npmle);
-  EXPECT_TRUE(one.result.estimable);
-  ASSERT_FALSE(one.result.records.empty());
-  EXPECT_LT(one.result.records[0].lambda[0], 1e-4);
-  EXPECT_GT(one.result.records[0].n0, 1e5);
+  // A table whose units were all seen once carries no information about
+  // the means (the likelihood grows as the mean goes to zero): no fit, and
+  // the reason in words, whatever the criterion.
+  for (const Table& counts : {Table{25}, Table{7, 0, 0}}) {
+    for (const std::int32_t criterion : {1, 2, 3}) {
+      const SearchRun run = search(counts, defaultEps, criterion);
+      EXPECT_FALSE(run.result.estimable);
+      EXPECT_EQ(run.result.problem, noMixtureInformation);
+      EXPECT_TRUE(run.result.records.empty());
+    }
+  }
 }
 
 TEST(Search, ConcurrentSearchesDoNotInterfere) {
