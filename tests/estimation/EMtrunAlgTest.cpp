@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <thread>
@@ -103,6 +104,23 @@ TEST(GradientSearch, LastGridIntervalIsNotExamined) {
   EXPECT_EQ(candidate, static_cast<double>(single::zeroCandidate));
   EXPECT_EQ(maxGradient, gradientFunction(static_cast<double>(single::nearZero), counts, lambda, weight));
   EXPECT_GT(gradientFunction(120.0, counts, lambda, weight), 1e100);
+}
+
+TEST(GradientSearch, TiesGoToTheRoot) {
+  // Units seen twice only, against a Poisson of mean 740: p(2; theta) / g(2)
+  // overflows at every theta, so D is +inf next to zero and at the one root
+  // of D', where p(2; theta) peaks ((2 - theta) e^theta = 2). The tie goes
+  // to the root.
+  const Table counts{0, 5};
+  const std::vector<double> lambda{740.0};
+  const std::vector<double> weight{1.0};
+  ASSERT_EQ(gradientFunction(static_cast<double>(single::nearZero), counts, lambda, weight),
+            std::numeric_limits<double>::infinity());
+  double candidate = 0;
+  double maxGradient = 0;
+  maxGradientSearch(counts, lambda, weight, candidate, maxGradient, defaultEps / 2);
+  EXPECT_EQ(maxGradient, std::numeric_limits<double>::infinity());
+  EXPECT_NEAR((2.0 - candidate) * std::exp(candidate), 2.0, 1e-9);
 }
 
 TEST(GradientSearch, FindsTheLargestLocalMaximum) {
