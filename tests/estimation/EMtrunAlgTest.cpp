@@ -304,6 +304,23 @@ TEST(Search, CoarseExactnessEndsRightAfterAddingAComponentNearZero) {
   EXPECT_EQ(run.log[run.log.size() - 3], " Add next component");
 }
 
+TEST(Search, TwentyFirstPassEndsTheSearch) {
+  // The gradient maximum settles near 1.0006, above 1 + eps, while every pass
+  // adds a component: the 21st pass ends the search with 21 recorded fits and
+  // the unfitted extension of 22 components.
+  const double eps = 4.0e-4;
+  const SearchRun run = search(Table{222, 4, 222, 28, 66, 12, 1, 0, 7, 15, 0}, eps, npmle);
+  const SearchResult& r = run.result;
+  EXPECT_EQ(countOf(run.log, " **** Start EM ****"), 21);
+  EXPECT_EQ(countOf(run.log, " Add next component"), 21);
+  ASSERT_EQ(r.records.size(), 21u);
+  EXPECT_EQ(r.records.back().lambda.size(), 21u);
+  EXPECT_GT(r.records.back().maxGradient - 1.0, eps);
+  EXPECT_EQ(r.numComponents, 22);
+  EXPECT_EQ(r.posterior.cols(), 22);
+  EXPECT_EQ(run.log[run.log.size() - 3], " Add next component");
+}
+
 TEST(Search, ExactnessOfFourOrMoreDoesNotEnterThePassLoop) {
   for (const double eps : {4.0, 100.0}) {
     const SearchRun run = search(tenClasses, eps, npmle);
