@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 #include <thread>
@@ -103,6 +104,23 @@ TEST(GradientSearch, LastGridIntervalIsNotExamined) {
   EXPECT_EQ(candidate, static_cast<double>(single::zeroCandidate));
   EXPECT_EQ(maxGradient, gradientFunction(static_cast<double>(single::nearZero), counts, lambda, weight));
   EXPECT_GT(gradientFunction(120.0, counts, lambda, weight), 1e100);
+}
+
+TEST(GradientSearch, TiesGoToTheRoot) {
+  // Units seen twice only, against a Poisson of mean 740: p(2; theta) / g(2)
+  // overflows at every theta, so D is +inf next to zero and at the one root
+  // of D', where p(2; theta) peaks ((2 - theta) e^theta = 2). The tie goes
+  // to the root.
+  const Table counts{0, 5};
+  const std::vector<double> lambda{740.0};
+  const std::vector<double> weight{1.0};
+  ASSERT_EQ(gradientFunction(static_cast<double>(single::nearZero), counts, lambda, weight),
+            std::numeric_limits<double>::infinity());
+  double candidate = 0;
+  double maxGradient = 0;
+  maxGradientSearch(counts, lambda, weight, candidate, maxGradient, defaultEps / 2);
+  EXPECT_EQ(maxGradient, std::numeric_limits<double>::infinity());
+  EXPECT_NEAR((2.0 - candidate) * std::exp(candidate), 2.0, 1e-9);
 }
 
 TEST(GradientSearch, FindsTheLargestLocalMaximum) {
@@ -283,6 +301,23 @@ TEST(Search, CoarseExactnessEndsRightAfterAddingAComponentNearZero) {
     for (int j = 1; j <= 3; ++j) EXPECT_EQ(r.posterior(x, j), 0.0);
   }
   EXPECT_EQ(run.log.back(), " ");
+  EXPECT_EQ(run.log[run.log.size() - 3], " Add next component");
+}
+
+TEST(Search, TwentyFirstPassEndsTheSearch) {
+  // The gradient maximum settles near 1.0006, above 1 + eps, while every pass
+  // adds a component: the 21st pass ends the search with 21 recorded fits and
+  // the unfitted extension of 22 components.
+  const double eps = 4.0e-4;
+  const SearchRun run = search(Table{222, 4, 222, 28, 66, 12, 1, 0, 7, 15, 0}, eps, npmle);
+  const SearchResult& r = run.result;
+  EXPECT_EQ(countOf(run.log, " **** Start EM ****"), 21);
+  EXPECT_EQ(countOf(run.log, " Add next component"), 21);
+  ASSERT_EQ(r.records.size(), 21u);
+  EXPECT_EQ(r.records.back().lambda.size(), 21u);
+  EXPECT_GT(r.records.back().maxGradient - 1.0, eps);
+  EXPECT_EQ(r.numComponents, 22);
+  EXPECT_EQ(r.posterior.cols(), 22);
   EXPECT_EQ(run.log[run.log.size() - 3], " Add next component");
 }
 

@@ -30,6 +30,22 @@ TEST(Zelterman, VariantsAndChaoOnSmallTables) {
   EXPECT_EQ(zelterman4(Table{20, 3, 1, 2, 4}), 10);
 }
 
+TEST(Zelterman, ThirdAndFourthRatesWeighTheFourthClass) {
+  // N0 = n e^-lam / (1 - e^-lam) with lam = (2 f2 + 3 f3 + 4 f4) / (f1 + f2 + f3)
+  // and, for the fourth variant, 5 f5 and f4 added above and below.
+  const auto unseen = [](double n, double numerator, double denominator) {
+    const double lam = numerator / denominator;
+    return static_cast<std::int32_t>(std::lround(n * std::exp(-lam) / (1.0 - std::exp(-lam))));
+  };
+  const Table wide{4000, 1000, 300, 200, 100, 50};  // n = 5650
+  EXPECT_EQ(zelterman3(wide), unseen(5650, 2 * 1000 + 3 * 300 + 4 * 200, 4000 + 1000 + 300));
+  EXPECT_EQ(zelterman4(wide), unseen(5650, 2 * 1000 + 3 * 300 + 4 * 200 + 5 * 100, 4000 + 1000 + 300 + 200));
+  // A zero count in class 4 is 0.5.
+  const Table gap{40000, 10000, 3000, 0, 70};  // n = 53070
+  EXPECT_EQ(zelterman3(gap), unseen(53070, 2 * 10000 + 3 * 3000 + 4 * 0.5, 40000 + 10000 + 3000));
+  EXPECT_EQ(zelterman4(gap), unseen(53070, 2 * 10000 + 3 * 3000 + 4 * 0.5 + 5 * 70, 40000 + 10000 + 3000 + 0.5));
+}
+
 TEST(Zelterman, NoEstimateWhereNoFiniteValueExists) {
   // One class: every rate is 0 and Chao divides by f2 = 0; then tables that
   // cannot be estimated at all; then values beyond 32 bits.
