@@ -13,17 +13,25 @@ namespace tallyfold {
 
 namespace {
 
-// The item is taken as text of at most 80 characters.
+// The item is taken as text of at most 80 characters; a longer one is
+// refused rather than cut.
 constexpr std::size_t maxItemLength = 80;
+
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+bool isBlankLine(std::string_view line) {
+  for (const char c : line) {
+    if (!isBlankOrTab(c)) return false;
+  }
+  return true;
+}
 
 std::string_view firstCountItem(std::string_view line) {
   std::size_t begin = 0;
-  while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
+  while (begin < line.size() && isBlankOrTab(line[begin])) ++begin;
   std::size_t end = begin;
-  while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != ',') ++end;
-  std::string_view item = line.substr(begin, end - begin);
-  if (item.size() > maxItemLength) item = item.substr(0, maxItemLength);
-  return item;
+  while (end < line.size() && !isBlankOrTab(line[end]) && line[end] != ',') ++end;
+  return line.substr(begin, end - begin);
 }
 
 // Only a sign followed by digits is a count (no blanks inside the item).
@@ -50,6 +58,7 @@ CountFile parseCountText(std::string_view text) {
     lines.push_back(line);
     start = end + 1;
   }
+  while (!lines.empty() && isBlankLine(lines.back())) lines.pop_back();
   file.lines = static_cast<int>(lines.size());
   if (lines.empty()) {
     file.problem = CountFileProblem{CountFileProblem::Kind::empty, 0};
@@ -61,9 +70,17 @@ CountFile parseCountText(std::string_view text) {
   std::int64_t sum = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int lineNumber = static_cast<int>(i) + 1;
+    if (isBlankLine(lines[i])) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::blankLine, lineNumber};
+      return file;
+    }
     const std::string_view item = firstCountItem(lines[i]);
     if (item.empty()) {
-      file.problem = CountFileProblem{CountFileProblem::Kind::blankLine, lineNumber};
+      file.problem = CountFileProblem{CountFileProblem::Kind::emptyItem, lineNumber};
+      return file;
+    }
+    if (item.size() > maxItemLength) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::itemTooLong, lineNumber};
       return file;
     }
     if (!isDecimalInteger(item)) {
@@ -105,6 +122,8 @@ std::string describeCountFileProblem(const CountFileProblem& problem) {
     case CountFileProblem::Kind::cannotOpen: return "the file cannot be opened or read";
     case CountFileProblem::Kind::empty: return "the file holds no counts";
     case CountFileProblem::Kind::blankLine: return where + "the line is blank";
+    case CountFileProblem::Kind::emptyItem: return where + "the first item is empty";
+    case CountFileProblem::Kind::itemTooLong: return where + "the first item is longer than 80 characters";
     case CountFileProblem::Kind::notAnInteger: return where + "the first item is not a whole number";
     case CountFileProblem::Kind::outOfRange: return where + "the count lies outside the 32-bit range";
     case CountFileProblem::Kind::sumOverflow: return where + "the sum of the counts exceeds the 32-bit range";

@@ -29,6 +29,8 @@ void showReadError(const CountFileProblem& problem) {
       w.messageBox("The data file holds no counts!", "Error");
       return;
     case Kind::blankLine:
+    case Kind::emptyItem:
+    case Kind::itemTooLong:
     case Kind::outOfRange:
     case Kind::sumOverflow:
       w.messageBox("Error occur by reading Data!", "Error");
