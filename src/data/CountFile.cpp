@@ -107,7 +107,15 @@ CountFile readCountFile(const std::string& path) {
   CountFile unreadable;
   unreadable.problem = CountFileProblem{CountFileProblem::Kind::cannotOpen, 0};
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return unreadable;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) return unreadable;
+  // A pipe would block the open or the read, a device such as /dev/zero
+  // would never end: only regular files are read.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    CountFile refused;
+    refused.problem = CountFileProblem{CountFileProblem::Kind::notRegular, 0};
+    return refused;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) return unreadable;
   std::ostringstream text;
@@ -121,6 +129,7 @@ std::string describeCountFileProblem(const CountFileProblem& problem) {
   switch (problem.kind) {
     case CountFileProblem::Kind::cannotOpen: return "the file cannot be opened or read";
     case CountFileProblem::Kind::empty: return "the file holds no counts";
+    case CountFileProblem::Kind::notRegular: return "the file is not a regular file";
     case CountFileProblem::Kind::blankLine: return where + "the line is blank";
     case CountFileProblem::Kind::emptyItem: return where + "the first item is empty";
     case CountFileProblem::Kind::itemTooLong: return where + "the first item is longer than 80 characters";

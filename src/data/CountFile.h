@@ -23,6 +23,7 @@ struct CountFileProblem {
   enum class Kind {
     cannotOpen,    // the file does not exist or cannot be read
     empty,         // no lines, or blank lines only
+    notRegular,    // a pipe, a device or a socket: reading might never end
     blankLine,     // a line of blanks and tabs only, inside the table
     emptyItem,     // the line starts with a comma (after any blanks)
     itemTooLong,   // the first item is longer than 80 characters
@@ -41,6 +42,8 @@ struct CountFile {
 };
 
 CountFile parseCountText(std::string_view text);
+// Refuses anything that exists but is neither a regular file nor a directory
+// before opening it; a directory cannot be opened.
 CountFile readCountFile(const std::string& path);
 
 // A one-line description of a problem for the command line ("line 3: the

@@ -28,6 +28,9 @@ void showReadError(const CountFileProblem& problem) {
     case Kind::empty:
       w.messageBox("The data file holds no counts!", "Error");
       return;
+    case Kind::notRegular:
+      w.messageBox("Not a regular file: " + std::string(trimRight(globalVar().dataFileName)), "Error");
+      return;
     case Kind::blankLine:
     case Kind::emptyItem:
     case Kind::itemTooLong:

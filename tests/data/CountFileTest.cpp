@@ -1,10 +1,14 @@
 #include "data/CountFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include "FinishesWithin.h"
 
 namespace tallyfold {
 namespace {
@@ -71,6 +75,19 @@ TEST(CountFile, AnItemLongerThanEightyCharactersIsRefusedNotCut) {
   EXPECT_TRUE(file.counts.empty());
   EXPECT_EQ(describeCountFileProblem(*file.problem), "line 2: the first item is longer than 80 characters");
   EXPECT_EQ(describeCountFileProblem(*parseCountText("1\n,10\n").problem), "line 2: the first item is empty");
+}
+
+TEST(CountFile, PipesAndDevicesAreRefusedBeforeReading) {
+  const auto fifo = std::filesystem::temp_directory_path() / "tallyfold-countfile-fifo";
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
+    const CountFile file = finishesWithin(std::chrono::seconds(30), "reading " + path, [&] { return readCountFile(path); });
+    ASSERT_TRUE(file.problem.has_value()) << path;
+    EXPECT_EQ(file.problem->kind, Kind::notRegular) << path;
+    EXPECT_EQ(describeCountFileProblem(*file.problem), "the file is not a regular file");
+  }
+  std::filesystem::remove(fifo);
 }
 
 TEST(CountFile, MissingFilesAndDirectoriesCannotBeRead) {

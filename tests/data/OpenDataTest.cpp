@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
+#include "FinishesWithin.h"
 #include "data/Data.h"
 #include "shell/GlobalVar.h"
 #include "support/RecordingWindows.h"
@@ -135,6 +138,21 @@ TEST_F(OpenData, BlankLinesAtTheEndAreIgnoredAndLongOrCommaItemsRefused) {
   open(file("comma.txt", "3\n,10\n"));
   const std::vector<RecordedMessageBox> boxes = rec.messageBoxes();
   EXPECT_EQ(std::vector<RecordedMessageBox>(boxes.begin() + 2, boxes.end()), lineTwo);
+}
+
+TEST_F(OpenData, PipesAndDevicesAreRefusedNamingTheFile) {
+  const auto fifo = std::filesystem::temp_directory_path() / "tallyfold-open-fifo";
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  created_.push_back(fifo);
+  for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
+    open(file("good.txt", "12\n5\n"));
+    const std::size_t before = rec.messageBoxes().size();
+    finishesWithin(std::chrono::seconds(30), "opening " + path, [&] { open(path); });
+    ASSERT_EQ(rec.messageBoxes().size(), before + 1) << path;
+    EXPECT_EQ(rec.messageBoxes().back(), (RecordedMessageBox{"Not a regular file: " + path, "Error"}));
+    EXPECT_EQ(globalVar().dataAvailable, 0) << path;
+  }
 }
 
 TEST_F(OpenData, RefusedWhileAComputationRuns) {
