@@ -77,6 +77,7 @@ void readDataFile() {
   g.numCountClasses = static_cast<std::int32_t>(file.counts.size());
   if (file.problem) {
     g.dataAvailable = 0;
+    showNoData();
     showReadError(*file.problem);
   } else {
     g.dataAvailable = 1;

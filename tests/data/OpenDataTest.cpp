@@ -8,6 +8,7 @@
 #include "FinishesWithin.h"
 #include "data/Data.h"
 #include "shell/GlobalVar.h"
+#include "shell/startWin.h"
 #include "support/RecordingWindows.h"
 
 namespace tallyfold {
@@ -153,6 +154,25 @@ TEST_F(OpenData, PipesAndDevicesAreRefusedNamingTheFile) {
     EXPECT_EQ(rec.messageBoxes().back(), (RecordedMessageBox{"Not a regular file: " + path, "Error"}));
     EXPECT_EQ(globalVar().dataAvailable, 0) << path;
   }
+}
+
+TEST_F(OpenData, AFailedReadShowsTheStartWindowAsBeforeAnyData) {
+  const auto drawn = [this] {
+    std::vector<std::string> items;
+    for (const RecordedText& t : rec.texts(12))
+      items.push_back(t.font + " " + std::to_string(t.x) + "," + std::to_string(t.y) + " " + t.text);
+    return items;
+  };
+  showStartWindow(12);
+  rec.openWindow(10, "Status window");
+  const std::vector<std::string> welcome = drawn();
+  open(file("good.txt", "12\n5\n"));
+  ASSERT_NE(drawn(), welcome);
+  open(file("bad.txt", "12\nabc\n"));
+  EXPECT_EQ(drawn(), welcome);
+  EXPECT_EQ(rec.activeWindow(), 10);
+  open(file("again.txt", "7\n"));
+  EXPECT_EQ(rec.drawnTexts(12).back(), "7");
 }
 
 TEST_F(OpenData, RefusedWhileAComputationRuns) {
