@@ -13,17 +13,25 @@ namespace tallyfold {
 
 namespace {
 
-// The item is taken as text of at most 80 characters.
+// The item is taken as text of at most 80 characters; a longer one is
+// refused rather than cut.
 constexpr std::size_t maxItemLength = 80;
+
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+bool isBlankLine(std::string_view line) {
+  for (const char c : line) {
+    if (!isBlankOrTab(c)) return false;
+  }
+  return true;
+}
 
 std::string_view firstCountItem(std::string_view line) {
   std::size_t begin = 0;
-  while (begin < line.size() && (line[begin] == ' ' || line[begin] == '\t')) ++begin;
+  while (begin < line.size() && isBlankOrTab(line[begin])) ++begin;
   std::size_t end = begin;
-  while (end < line.size() && line[end] != ' ' && line[end] != '\t' && line[end] != ',') ++end;
-  std::string_view item = line.substr(begin, end - begin);
-  if (item.size() > maxItemLength) item = item.substr(0, maxItemLength);
-  return item;
+  while (end < line.size() && !isBlankOrTab(line[end]) && line[end] != ',') ++end;
+  return line.substr(begin, end - begin);
 }
 
 // Only a sign followed by digits is a count (no blanks inside the item).
@@ -50,6 +58,7 @@ CountFile parseCountText(std::string_view text) {
     lines.push_back(line);
     start = end + 1;
   }
+  while (!lines.empty() && isBlankLine(lines.back())) lines.pop_back();
   file.lines = static_cast<int>(lines.size());
   if (lines.empty()) {
     file.problem = CountFileProblem{CountFileProblem::Kind::empty, 0};
@@ -61,9 +70,17 @@ CountFile parseCountText(std::string_view text) {
   std::int64_t sum = 0;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const int lineNumber = static_cast<int>(i) + 1;
+    if (isBlankLine(lines[i])) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::blankLine, lineNumber};
+      return file;
+    }
     const std::string_view item = firstCountItem(lines[i]);
     if (item.empty()) {
-      file.problem = CountFileProblem{CountFileProblem::Kind::blankLine, lineNumber};
+      file.problem = CountFileProblem{CountFileProblem::Kind::emptyItem, lineNumber};
+      return file;
+    }
+    if (item.size() > maxItemLength) {
+      file.problem = CountFileProblem{CountFileProblem::Kind::itemTooLong, lineNumber};
       return file;
     }
     if (!isDecimalInteger(item)) {
@@ -90,7 +107,15 @@ CountFile readCountFile(const std::string& path) {
   CountFile unreadable;
   unreadable.problem = CountFileProblem{CountFileProblem::Kind::cannotOpen, 0};
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return unreadable;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (std::filesystem::is_directory(status)) return unreadable;
+  // A pipe would block the open or the read, a device such as /dev/zero
+  // would never end: only regular files are read.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    CountFile refused;
+    refused.problem = CountFileProblem{CountFileProblem::Kind::notRegular, 0};
+    return refused;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in.is_open()) return unreadable;
   std::ostringstream text;
@@ -104,7 +129,10 @@ std::string describeCountFileProblem(const CountFileProblem& problem) {
   switch (problem.kind) {
     case CountFileProblem::Kind::cannotOpen: return "the file cannot be opened or read";
     case CountFileProblem::Kind::empty: return "the file holds no counts";
+    case CountFileProblem::Kind::notRegular: return "the file is not a regular file";
     case CountFileProblem::Kind::blankLine: return where + "the line is blank";
+    case CountFileProblem::Kind::emptyItem: return where + "the first item is empty";
+    case CountFileProblem::Kind::itemTooLong: return where + "the first item is longer than 80 characters";
     case CountFileProblem::Kind::notAnInteger: return where + "the first item is not a whole number";
     case CountFileProblem::Kind::outOfRange: return where + "the count lies outside the 32-bit range";
     case CountFileProblem::Kind::sumOverflow: return where + "the sum of the counts exceeds the 32-bit range";

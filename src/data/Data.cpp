@@ -28,7 +28,12 @@ void showReadError(const CountFileProblem& problem) {
     case Kind::empty:
       w.messageBox("The data file holds no counts!", "Error");
       return;
+    case Kind::notRegular:
+      w.messageBox("Not a regular file: " + std::string(trimRight(globalVar().dataFileName)), "Error");
+      return;
     case Kind::blankLine:
+    case Kind::emptyItem:
+    case Kind::itemTooLong:
     case Kind::outOfRange:
     case Kind::sumOverflow:
       w.messageBox("Error occur by reading Data!", "Error");
@@ -72,6 +77,7 @@ void readDataFile() {
   g.numCountClasses = static_cast<std::int32_t>(file.counts.size());
   if (file.problem) {
     g.dataAvailable = 0;
+    showNoData();
     showReadError(*file.problem);
   } else {
     g.dataAvailable = 1;

@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
+#include "shell/startWin.h"
 
 namespace tallyfold {
 
@@ -37,6 +38,12 @@ void showData() {
     w.drawTextAt(unit, rightAligned(30, number), static_cast<int>(y), number);
     w.drawTextAt(unit, rightAligned(150, count), static_cast<int>(y), count);
   }
+}
+
+void showNoData() {
+  const int unit = globalVar().startUnit;
+  windows().focusWindow(unit);
+  drawStartText(unit);
 }
 
 std::int32_t closeResultsWindow() {

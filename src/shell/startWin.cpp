@@ -40,6 +40,11 @@ void showStartWindow(int unit) {
   w.openWindow(unit, "Start window");
   placeWindow(unit, 0, 0, 20, 110);
   if (!w.configureWindow(unit, 90, 100)) w.configureWindow(unit, 90, 100);
+  drawStartText(unit);
+}
+
+void drawStartText(int unit) {
+  WindowServices& w = windows();
   w.initFonts(unit);
   w.selectFont(unit, "t'Arial'h15w8");
   w.setBackgroundColour(unit, white);

@@ -6,6 +6,8 @@
 namespace tallyfold {
 
 void showStartWindow(int unit);
+// Clears the open start window and draws its welcome text.
+void drawStartText(int unit);
 void openStatusWindow(int unit);
 
 // One progress line in the status window (written with its leading blank).

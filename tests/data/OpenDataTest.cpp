@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
+#include "FinishesWithin.h"
 #include "data/Data.h"
 #include "shell/GlobalVar.h"
+#include "shell/startWin.h"
 #include "support/RecordingWindows.h"
 
 namespace tallyfold {
@@ -117,6 +121,45 @@ TEST_F(OpenData, AFailedReadLeavesNoData) {
   // A later good read makes data available again.
   open(file("again.txt", "3\n"));
   EXPECT_EQ(globalVar().dataAvailable, 1);
+}
+
+TEST_F(OpenData, BlankLinesAtTheEndAreIgnored) {
+  rec.openWindow(12, "Start window");
+  open(file("editor.txt", "12\r\n5\r\n\r\n \t\n"));
+  EXPECT_EQ(globalVar().dataAvailable, 1);
+  EXPECT_EQ(globalVar().numCountClasses, 2);
+  EXPECT_EQ(rec.texts(12).size(), 3u + 2u * 2u);
+  EXPECT_TRUE(rec.messageBoxes().empty());
+}
+
+TEST_F(OpenData, PipesAndDevicesAreRefusedNamingTheFile) {
+  const auto fifo = std::filesystem::temp_directory_path() / "tallyfold-open-fifo";
+  std::filesystem::remove(fifo);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  created_.push_back(fifo);
+  for (const std::string& path : {fifo.string(), std::string("/dev/zero")}) {
+    open(file("good.txt", "12\n5\n"));
+    const std::size_t before = rec.messageBoxes().size();
+    finishesWithin(std::chrono::seconds(30), "opening " + path, [&] { open(path); });
+    ASSERT_EQ(rec.messageBoxes().size(), before + 1) << path;
+    EXPECT_EQ(rec.messageBoxes().back(), (RecordedMessageBox{"Not a regular file: " + path, "Error"}));
+    EXPECT_EQ(globalVar().dataAvailable, 0) << path;
+  }
+}
+
+TEST_F(OpenData, AFailedReadShowsTheStartWindowAsBeforeAnyData) {
+  const auto drawn = [this] {
+    std::vector<std::string> items;
+    for (const RecordedText& t : rec.texts(12))
+      items.push_back(t.font + " " + std::to_string(t.x) + "," + std::to_string(t.y) + " " + t.text);
+    return items;
+  };
+  showStartWindow(12);
+  const std::vector<std::string> welcome = drawn();
+  open(file("good.txt", "12\n5\n"));
+  ASSERT_NE(drawn(), welcome);
+  open(file("bad.txt", "12\nabc\n"));
+  EXPECT_EQ(drawn(), welcome);
 }
 
 TEST_F(OpenData, RefusedWhileAComputationRuns) {
