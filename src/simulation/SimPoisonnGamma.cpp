@@ -102,16 +102,13 @@ void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const Out
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
+  const PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
   if (run.printInterim) {
     showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }
 
-  // The last sample stays as the program's count table; the fitted mixture
-  // and the result tables are not this run's.
-  g.counts = std::move(result.lastCounts);
-  g.numCountClasses = run.settings.numCounts;
-
+  // The engine works on copies: the loaded count table, the fitted mixture
+  // and the result tables stay as they are.
   w.focusWindow(g.statusUnit);
   poissonGammaSummary(result.tables, true);
   g.numEstimators = 7;

@@ -254,13 +254,11 @@ void simulationSettingsOk(Dialog& dialog) {
 }
 
 void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders) {
-  GlobalVar& g = globalVar();
+  // The engine works on copies: the loaded count table and the fitted
+  // mixture stay as they are, whether the study finishes or fails.
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
-  // A study started over a fitted mixture gives the data and the fit back at
-  // its end; the engine works on copies, so the shared state simply stays.
-  const bool backup = g.mixtureExists();
-
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
@@ -271,25 +269,10 @@ void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputF
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
+  const StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
   if (run.printInterim) {
     showFolderMessage(
         writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
-  }
-
-  if (!backup) {
-    // The last replicate (or its evaluation's last bootstrap sample) stays
-    // as the program's count table and fit.
-    g.counts = std::move(result.lastCounts);
-    g.numCountClasses = run.study.numCounts;
-    if (result.lastFit.estimable) {
-      g.numComponents = result.lastFit.numComponents;
-      g.lambda = std::move(result.lastFit.lambda);
-      g.weight = std::move(result.lastFit.weight);
-      g.posterior = std::move(result.lastFit.posterior);
-      g.maxGradient = result.lastFit.maxGradient;
-      if (!std::isnan(result.lastFit.bestBic)) g.bestBic = result.lastFit.bestBic;
-    }
   }
 
   w.closeWindow(unit, true);
