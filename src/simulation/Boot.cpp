@@ -34,6 +34,8 @@ constexpr int idPrintInterim = 1026;
 constexpr int idPrintSamples = 1027;
 constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
+
 }  // namespace
 
 void startBootstrap() {
@@ -55,19 +57,16 @@ void startBootstrap() {
 
 void bootstrapSettingsOk(Dialog& dialog) {
   GlobalVar& g = globalVar();
-  WindowServices& w = windows();
-  // Nothing is stored while a field is refused: the dialog stays open with
-  // the user's text.
-  const std::optional<std::int32_t> maxComponents = readListInteger(dialog.text(idMaxComponents));
-  if (!maxComponents) {
-    w.messageBox("Error occur by Maximum number of components!", "Error");
-    return;
-  }
-  // Every summary divides by the number of replications.
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
   const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
-  if (!replications || *replications < 1) {
-    w.messageBox("Error occur by Number of Replications!", "Error");
-    return;
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  // Every summary divides by the number of replications, and the samples
+  // must fit in memory.
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(g.counts, *replications)) {
+    return refuse(*problem);
   }
   g.stopCriterion = criterionRadios.read(dialog);
   g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;

@@ -183,6 +183,29 @@ TEST_F(CalcCommand, UnreadableSettingsKeepTheDialogOpen) {
   EXPECT_EQ(globalVar().exactness, 1.0000000116860974E-7) << "nothing stored from a refused dialog";
 }
 
+TEST_F(CalcCommand, MaximumComponentsBelowOneAreRefusedAndNothingIsStored) {
+  load({10, 5, 2});
+  calculate([](RecordingDialog& d) {
+    d.setChecked(1002, true);
+    d.setText(1000, "0.001");
+    for (const char* refused : {"0", "-1"}) {
+      d.setText(1004, refused);
+      d.press(1);
+      EXPECT_TRUE(d.isOpen()) << refused;
+    }
+    d.press(2);
+  });
+  const RecordedMessageBox range{"Error occur by Maximum number of components: it must be 1 or more!", "Error"};
+  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{range, range}));
+  EXPECT_EQ(rec.threadsStarted(), 0);
+  calculate([](RecordingDialog& d) {
+    EXPECT_EQ(d.text(1000), "0.00000010000");
+    EXPECT_EQ(d.text(1004), "    2");
+    EXPECT_TRUE(d.checked(1003));
+    d.press(2);
+  });
+}
+
 TEST_F(CalcCommand, SecondStartWhileBusyAndAThreadThatCannotStart) {
   load({10, 5, 2});
   globalVar().calcThread = 42;  // a calculation is running
