@@ -128,5 +128,32 @@ TEST_F(KeptData, ABootstrapGivesBackTheFitThatWasThere) {
   EXPECT_EQ(offeredSize(), formatI(155, 10)) << "the calculation's estimate";
 }
 
+TEST_F(KeptData, ATableOfSingleSightingsBootstrapsWithoutAnInventedSize) {
+  // After a calculation of another table, a table whose units were all seen
+  // once: its calculation leaves no fit and no result tables, and its
+  // bootstrap runs on the closed forms and sets no population size.
+  loadData({120, 60, 30, 20, 15, 10, 8, 6, 4, 2});
+  rec.expectDialog(101, [](RecordingDialog& d) { d.press(idOk); });
+  startCalculation();
+  ASSERT_TRUE(globalVar().results);
+  loadData({50, 0, 0});
+  rec.expectDialog(101, [](RecordingDialog& d) { d.press(idOk); });
+  startCalculation();
+  EXPECT_FALSE(globalVar().results);
+  EXPECT_TRUE(globalVar().lambda.empty());
+
+  rec.expectDialog(105, [](RecordingDialog& d) {
+    d.setText(1014, "3");
+    d.press(idOk);
+  });
+  startBootstrap();
+  EXPECT_TRUE(rec.messageBoxes().empty());
+  EXPECT_TRUE(test::contains(rec.drawnTexts(30), " Number of Replications"));
+  EXPECT_EQ(globalVar().populationSize, 5000);
+  EXPECT_EQ(offeredSize(), formatI(5000, 10));
+  EXPECT_EQ(globalVar().counts, (std::vector<std::int32_t>{50, 0, 0}));
+  EXPECT_TRUE(globalVar().lambda.empty());
+}
+
 }  // namespace
 }  // namespace tallyfold
