@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
@@ -58,6 +60,34 @@ std::optional<std::int64_t> widen(std::optional<std::int32_t> v) {
   return v ? std::optional<std::int64_t>(*v) : std::nullopt;
 }
 
+// `text` broken at blanks into lines of at most `width` characters (a
+// longer word stands alone on its line).
+std::vector<std::string> wrapWords(std::string_view text, std::size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      lines.push_back(line);
+      line.clear();
+    }
+    if (!word.empty()) {
+      if (!line.empty()) line += ' ';
+      line += word;
+    }
+    start = end + 1;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// Characters of the table font that fit between the window's left margin
+// and the end of its 700-pixel rules.
+constexpr std::size_t reasonWidth = 76;
+
 }  // namespace
 
 void showResults() {
@@ -90,6 +120,22 @@ void drawResultTables(int unit, int& y) {
   draw(5, y, " Comp.     Lambda    Weights   Log-Likelihood     BIC            N0           Nall   max Grad.");
   y = static_cast<int>(static_cast<float>(y) + rowHeight);
   w.drawLine(unit, 0, y, 700, y);
+
+  // A table without a mixture fit: one block that says so, with N0 and
+  // Nall as no estimate and the reason below, in place of the fits.
+  if (const std::optional<std::string> problem = mixtureProblem(g.counts)) {
+    const int mid = static_cast<int>(rowHeight);
+    draw(5, y + mid, noMixtureEstimate);
+    draw(xN0, y + mid, formatEstimate(std::nullopt, 10));
+    draw(xNall, y + mid, formatEstimate(std::nullopt, 10));
+    const std::vector<std::string> reason = wrapWords(*problem, reasonWidth);
+    for (std::size_t i = 0; i < reason.size(); ++i) {
+      draw(5, y + mid + static_cast<int>(rowHeight * static_cast<float>(i + 1)), reason[i]);
+    }
+    y = static_cast<int>(static_cast<float>(y) + rowHeight * static_cast<float>(reason.size() + 1));
+    y += 30;
+    w.drawLine(unit, 0, y, 700, y);
+  }
 
   const int recorded = g.results ? g.results->size() : 0;
   const int shown = std::min<int>(g.numComponents, recorded);
