@@ -107,8 +107,9 @@ TEST_F(PoissonGammaCommand, FiveEstimatorsWhileItRunsAndMissingFoldersAreReporte
     d.setChecked(1027, true);
     d.press(idOk);
   });
-  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist", "Error"};
-  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist", "Error"};
+  const std::string absent = (root.path() / "absent").string();
+  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist (" + absent + "/Sim: missing)", "Error"};
+  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist (" + absent + ": missing)", "Error"};
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{sim, temp}));
   EXPECT_EQ(estimatorsSeen, (std::vector<std::int32_t>{5, 5}));
   EXPECT_EQ(g.numEstimators, 7);
