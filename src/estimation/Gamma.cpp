@@ -117,7 +117,8 @@ std::string describe(NegBinOutcome outcome) {
     case NegBinOutcome::iterationLimit: return std::string(negBinIterationLimitReason);
     case NegBinOutcome::noOverdispersion:
       return "no overdispersion: the variance of the completed table does not exceed its mean";
-    case NegBinOutcome::noShape: return "no usable shape: kappa is below 1.0E-37 or not finite";
+    case NegBinOutcome::noShape:
+      return "no usable fit: the shape kappa is below 1.0E-37 or not finite, or p is not positive";
     case NegBinOutcome::notFinite: return "the iteration has no finite value";
     case NegBinOutcome::converged: break;
   }
