@@ -1,6 +1,5 @@
 // tallyfold-cli: the batch companion of the windowed program, over the same
 // numerical engines.
-#include <cmath>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -12,6 +11,7 @@
 #include "cli/BootstrapCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/EstimateCommand.h"
+#include "cli/SearchProgress.h"
 #include "cli/SimulateCommand.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
@@ -117,23 +117,18 @@ int run(int argc, char** argv) {
 
   if (estimateCommand->parsed()) {
     estimate.criterion = parseCriterion(criterion);
-    if (!(estimate.exactness > 0.0) || !std::isfinite(estimate.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
-    return runEstimate(estimate, std::cout);
+    checkSearchOptions(estimate.exactness, estimate.maxComponents, std::cerr);
+    const bool progress = showsProgress(estimate.log, standardErrorIsTerminal());
+    return runEstimate(estimate, std::cout, progress ? &std::cerr : nullptr);
   }
   if (bootstrapCommand->parsed()) {
     bootstrap.criterion = parseCriterion(bootstrapCriterion);
-    if (!(bootstrap.exactness > 0.0) || !std::isfinite(bootstrap.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
+    checkSearchOptions(bootstrap.exactness, bootstrap.maxComponents, std::cerr);
     return runBootstrapCommand(bootstrap, std::cout, std::cerr);
   }
   if (simulateCommand->parsed()) {
     simulate.criterion = parseCriterion(simulateCriterion);
-    if (!(simulate.exactness > 0.0) || !std::isfinite(simulate.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
+    checkSearchOptions(simulate.exactness, simulate.maxComponents, std::cerr);
     if (bootEvaluation) simulate.bootReplications = *bootEvaluation;
     simulate.evaluate = !noBootEvaluation;
     return runSimulateCommand(simulate, std::cout, std::cerr);

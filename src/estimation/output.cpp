@@ -13,6 +13,7 @@
 #include "common/Text.h"
 #include "estimation/CountTable.h"
 #include "estimation/ResultFormat.h"
+#include "estimation/WholeEstimate.h"
 #include "estimation/Zelterman.h"
 #include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
@@ -167,8 +168,10 @@ void drawResultTables(int unit, int& y) {
   y += 2 * gap;
   w.selectFont(unit, "t'Arial'h16w9");
   const std::int64_t n = observedUnits(g.counts);
-  const std::array<std::optional<std::int32_t>, 4> zelterman{zelterman1(g.counts), zelterman2(g.counts),
-                                                             zelterman3(g.counts), zelterman4(g.counts)};
+  // The window shows 32-bit estimates: no estimate beyond them.
+  const std::array<std::optional<std::int32_t>, 4> zelterman{
+      narrowEstimate(zelterman1(g.counts)), narrowEstimate(zelterman2(g.counts)),
+      narrowEstimate(zelterman3(g.counts)), narrowEstimate(zelterman4(g.counts))};
   const std::array<int, 4> gaps{9, 9, 14, 14};
   RowText n0Row("n0");
   RowText nRow("N");
@@ -183,7 +186,7 @@ void drawResultTables(int unit, int& y) {
   y += 2 * gap;
   draw(5, y, " Chao   f0=f1*f1/(2*f2)  ");
   y += 2 * gap;
-  const std::optional<std::int32_t> chaoN0 = chao(g.counts);
+  const std::optional<std::int32_t> chaoN0 = narrowEstimate(chao(g.counts));
   RowText chaoN0Row("n0");
   chaoN0Row.append(7, formatEstimate(widen(chaoN0), 10));
   draw(5, y, chaoN0Row.str());
