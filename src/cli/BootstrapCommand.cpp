@@ -1,4 +1,4 @@
-#include "cli/BootstrapCommand.h"
+#include "BootstrapCommand.h"
 
 #include <cmath>
 #include <ctime>
@@ -9,11 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/CliSupport.h"
-#include "cli/RunFiles.h"
+#include "CliSupport.h"
+#include "RunFiles.h"
 #include "common/FieldLayout.h"
 #include "common/NearestInteger.h"
-#include "estimation/CountTable.h"
+#include "data/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
 #include "numeric/RandomStream.h"

@@ -1,4 +1,4 @@
-#include "cli/CliSupport.h"
+#include "CliSupport.h"
 
 #include <cmath>
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "cli/EstimateCommand.h"
+#include "EstimateCommand.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +10,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/CliSupport.h"
-#include "cli/SearchProgress.h"
+#include "CliSupport.h"
+#include "SearchProgress.h"
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
-#include "estimation/CountTable.h"
+#include "data/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
 #include "estimation/Gamma.h"

@@ -1,8 +1,8 @@
-#include "cli/RunFiles.h"
+#include "RunFiles.h"
 
 #include <ostream>
 
-#include "cli/CliSupport.h"
+#include "CliSupport.h"
 
 namespace tallyfold::cli {
 

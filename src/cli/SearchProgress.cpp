@@ -1,4 +1,4 @@
-#include "cli/SearchProgress.h"
+#include "SearchProgress.h"
 
 #include <ostream>
 

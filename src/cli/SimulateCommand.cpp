@@ -1,4 +1,4 @@
-#include "cli/SimulateCommand.h"
+#include "SimulateCommand.h"
 
 #include <cmath>
 #include <ostream>
@@ -9,9 +9,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "cli/BootstrapCommand.h"
-#include "cli/CliSupport.h"
-#include "cli/RunFiles.h"
+#include "BootstrapCommand.h"
+#include "CliSupport.h"
+#include "RunFiles.h"
 #include "common/FieldLayout.h"
 #include "numeric/RandomStream.h"
 #include "simulation/SimulationEngine.h"

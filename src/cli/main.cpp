@@ -8,11 +8,11 @@
 
 #include <CLI/CLI.hpp>
 
-#include "cli/BootstrapCommand.h"
-#include "cli/CliSupport.h"
-#include "cli/EstimateCommand.h"
-#include "cli/SearchProgress.h"
-#include "cli/SimulateCommand.h"
+#include "BootstrapCommand.h"
+#include "CliSupport.h"
+#include "EstimateCommand.h"
+#include "SearchProgress.h"
+#include "SimulateCommand.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
 #include "simulation/SimulationEngine.h"

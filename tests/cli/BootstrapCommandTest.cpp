@@ -1,4 +1,4 @@
-#include "cli/BootstrapCommand.h"
+#include "BootstrapCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliSupport.h"
+#include "CliSupport.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
 #include "simulation/RunMemory.h"
-#include "simulation/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace tallyfold::cli {
 namespace {

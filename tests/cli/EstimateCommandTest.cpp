@@ -1,4 +1,4 @@
-#include "cli/EstimateCommand.h"
+#include "EstimateCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 #include <thread>
 #include <utility>
 
-#include "cli/CliSupport.h"
-#include "cli/SearchProgress.h"
+#include "CliSupport.h"
+#include "SearchProgress.h"
 #include "common/SinglePrecision.h"
-#include "estimation/CountTable.h"
+#include "data/CountTable.h"
 
 namespace tallyfold::cli {
 namespace {

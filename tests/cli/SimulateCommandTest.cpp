@@ -1,4 +1,4 @@
-#include "cli/SimulateCommand.h"
+#include "SimulateCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliSupport.h"
+#include "CliSupport.h"
 #include "common/SinglePrecision.h"
-#include "simulation/TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace tallyfold::cli {
 namespace {

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "shell/DialogTemplates.h"
-#include "shell/WindowServices.h"
+#include "windows/DialogTemplates.h"
+#include "windows/WindowServices.h"
 
 namespace tallyfold {
 

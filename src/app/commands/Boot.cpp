@@ -1,0 +1,129 @@
+#include "commands/Boot.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "common/NearestInteger.h"
+#include "estimation/EMtrun.h"
+#include "numeric/RandomStream.h"
+#include "commands/BusyGuard.h"
+#include "commands/CommandSupport.h"
+#include "state/GlobalVar.h"
+#include "windows/WindowServices.h"
+#include "simulation/BootstrapEngine.h"
+#include "simulation/RunMemory.h"
+#include "views/Simoutput.h"
+#include "commands/SimulationLog.h"
+#include "simulation/SimulationEngine.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogBootstrap = 105;
+constexpr int idNpmle = 1005;
+constexpr int idBic = 1006;
+constexpr int idMax = 1007;
+constexpr int idMaxComponents = 1008;
+constexpr int idReplications = 1014;
+constexpr int idPrintInterim = 1026;
+constexpr int idPrintSamples = 1027;
+constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
+
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
+
+}  // namespace
+
+void startBootstrap() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
+  const GlobalVar& g = globalVar();
+  if (!requireEstimableData()) return;
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogBootstrap);
+  if (!dialog) return;
+  dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
+  dialog->setText(idReplications, formatI(g.numReplications, 10));
+  dialog->setChecked(idPrintInterim, g.printInterim != 0);
+  dialog->setChecked(idPrintSamples, g.printSamples != 0);
+  criterionRadios.show(*dialog, g.stopCriterion);
+  dialog->setAction(idOk, bootstrapSettingsOk);
+  dialog->run();
+}
+
+void bootstrapSettingsOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
+  const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  // Every summary divides by the number of replications, and the samples
+  // must fit in memory.
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(g.counts, *replications)) {
+    return refuse(*problem);
+  }
+  g.stopCriterion = criterionRadios.read(dialog);
+  g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
+  g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
+  g.maxComponents = *maxComponents;
+  g.numReplications = *replications;
+
+  const BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
+                         g.numReplications, g.printInterim != 0, g.printSamples != 0};
+  startComputation([run] { runBootstrap(run, processRandomStream(), outputFolders()); });
+  dialog.exit(idOk);
+}
+
+void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.simLogUnit;
+
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(run.observed, run.replications)) {
+    w.messageBox(*problem, "Error");
+    return;
+  }
+  // The observed table's own fit gives the population size the simulation
+  // dialogs start from. A table that carries no information about the
+  // means has no fit, but its replicates still have the closed-form
+  // estimates.
+  const SearchResult fit = componentSearch(run.observed, run.search, false, {});
+  const std::optional<std::int32_t> size =
+      fit.estimable ? nearestInt(estimateNall(run.observed, fit.lambda, fit.weight)) : std::nullopt;
+
+  openSimulationLog(unit);
+  // The status bar follows the replicates: each one starts with its rep line.
+  const std::string repLine = listDirected("********  rep ");
+  const LogSink log = [unit, repLine, total = run.replications, started = 0](const std::string& line) mutable {
+    if (line.rfind(repLine, 0) == 0) windows().setStatusBarText(progressText(++started, total));
+    windows().writeLine(unit, line);
+  };
+  log(listDirected("Start Simulation"));
+
+  SamplesDrawn samplesDrawn;
+  if (run.printSamples) {
+    samplesDrawn = [&folders](const SampleTable& samples) {
+      showFolderMessage(writeBootSampleFiles(folders, samples));
+    };
+  }
+  const BootstrapResult result =
+      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn);
+
+  if (run.printInterim) showFolderMessage(writeBootInterimFile(folders, result.tables, result.components));
+  log(expectationLine(result.components, result.tables));
+  log(listDirected(std::string(62, '_')));
+
+  // Set only now: an abandoned run leaves the setting as it was.
+  if (size) g.populationSize = *size;
+  w.closeWindow(unit, true);
+  w.focusWindow(g.statusUnit);
+  simulationSummary(result.tables, std::nullopt, false, folders);
+}
+
+}  // namespace tallyfold

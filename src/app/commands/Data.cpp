@@ -1,0 +1,89 @@
+#include "commands/Data.h"
+
+#include <filesystem>
+#include <string>
+
+#include "common/ListDirected.h"
+#include "common/Text.h"
+#include "data/CountFile.h"
+#include "views/Functions.h"
+#include "commands/InputFile.h"
+#include "commands/BusyGuard.h"
+#include "state/GlobalVar.h"
+#include "windows/WindowServices.h"
+
+namespace tallyfold {
+
+namespace {
+
+void focusStatus() { windows().focusWindow(globalVar().statusUnit); }
+
+void showReadError(const CountFileProblem& problem) {
+  WindowServices& w = windows();
+  using Kind = CountFileProblem::Kind;
+  switch (problem.kind) {
+    case Kind::cannotOpen:
+      w.messageBox("Error occur by reading Data!", "Error");
+      return;
+    case Kind::empty:
+      w.messageBox("The data file holds no counts!", "Error");
+      return;
+    case Kind::notRegular:
+      w.messageBox("Not a regular file: " + std::string(trimRight(globalVar().dataFileName)), "Error");
+      return;
+    case Kind::blankLine:
+    case Kind::emptyItem:
+    case Kind::itemTooLong:
+    case Kind::outOfRange:
+    case Kind::sumOverflow:
+      w.messageBox("Error occur by reading Data!", "Error");
+      break;
+    case Kind::notAnInteger:
+      break;
+  }
+  // The line number is written as a free-format integer.
+  w.messageBox("Error occur by reading N in Line" + listDirected(problem.line).substr(1) + "! Program terminated",
+               "Error");
+}
+
+}  // namespace
+
+void openData() {
+  if (refuseWhileBusy()) return;
+  bool chosen = false;
+  std::string path;
+  chooseInputFile(chosen, path);
+  if (!chosen) {
+    focusStatus();
+    return;
+  }
+  GlobalVar& g = globalVar();
+  g.dataFileName = std::string(trimRight(path));
+  std::error_code error;
+  if (!std::filesystem::exists(g.dataFileName, error)) {
+    windows().messageBox("This File not exist!", "Error");
+    focusStatus();
+    return;
+  }
+  readDataFile();
+}
+
+void readDataFile() {
+  GlobalVar& g = globalVar();
+  const CountFile file = readCountFile(g.dataFileName);
+  // The previous table is replaced before the values are known: after a
+  // failed read no data are available.
+  g.counts = file.counts;
+  g.numCountClasses = static_cast<std::int32_t>(file.counts.size());
+  if (file.problem) {
+    g.dataAvailable = 0;
+    showNoData();
+    showReadError(*file.problem);
+  } else {
+    g.dataAvailable = 1;
+    showData();
+  }
+  focusStatus();
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,117 @@
+#include "commands/SimPoisonnGamma.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "numeric/RandomStream.h"
+#include "commands/BusyGuard.h"
+#include "commands/CommandSupport.h"
+#include "state/GlobalVar.h"
+#include "windows/WindowServices.h"
+#include "startup/startWin.h"
+#include "views/Simoutput.h"
+#include "commands/SimulationLog.h"
+#include "simulation/SimulationFiles.h"
+#include "commands/Simu.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogPoissonGamma = 107;
+constexpr int idReplications = 1014;
+constexpr int idPopulationSize = 1015;
+constexpr int idNumCounts = 1025;
+constexpr int idPrintInterim = 1026;
+constexpr int idPrintSamples = 1027;
+constexpr int idAlpha = 1032;
+constexpr int idKappa = 1033;
+
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
+
+}  // namespace
+
+void startPoissonGamma() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
+  GlobalVar& g = globalVar();
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogPoissonGamma);
+  if (!dialog) return;
+  dialog->setText(idPopulationSize, formatI(offeredPopulationSize(), 10));
+  dialog->setText(idReplications, formatI(g.numReplications, 10));
+  writeStatus("Ready for computation!");
+  if (g.numCountClasses > 0) g.numSimCounts = g.numCountClasses;
+  dialog->setText(idNumCounts, formatI(g.numSimCounts, 5));
+  dialog->setText(idAlpha, formatF(g.pgAlpha, 6, 4));
+  dialog->setText(idKappa, formatF(g.pgKappa, 6, 4));
+  dialog->setAction(idOk, poissonGammaSettingsOk);
+  dialog->run();
+}
+
+void poissonGammaSettingsOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
+  const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  const std::optional<std::int32_t> populationSize = readListInteger(dialog.text(idPopulationSize));
+  if (!populationSize) return refuse("Error occur by Population Size!");
+  const std::optional<std::int32_t> numCounts = readListInteger(dialog.text(idNumCounts));
+  if (!numCounts) return refuse("Error occur by Number of Counts!");
+  const std::optional<double> alpha = readListReal(dialog.text(idAlpha));
+  if (!alpha) return refuse("Error occur by Alpha!");
+  const std::optional<double> kappa = readListReal(dialog.text(idKappa));
+  if (!kappa) return refuse("Error occur by Kappa!");
+
+  PoissonGammaRun run;
+  run.settings = PoissonGammaSettings{*alpha, *kappa, *populationSize, *replications, *numCounts};
+  run.printInterim = dialog.checked(idPrintInterim);
+  run.printSamples = dialog.checked(idPrintSamples);
+  if (const std::optional<std::string> problem = poissonGammaSettingsProblem(run.settings)) return refuse(*problem);
+
+  g.numReplications = run.settings.replications;
+  g.populationSize = run.settings.populationSize;
+  g.printInterim = run.printInterim ? 1 : 0;
+  g.printSamples = run.printSamples ? 1 : 0;
+  g.numSimCounts = run.settings.numCounts;
+  g.pgAlpha = run.settings.alpha;
+  g.pgKappa = run.settings.kappa;
+
+  startComputation([run] { runPoissonGamma(run, processRandomStream(), outputFolders()); },
+                   [] { globalVar().numEstimators = 7; });
+  dialog.exit(idOk);
+}
+
+void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const OutputFolders& folders) {
+  GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.simLogUnit;
+  g.numEstimators = 5;
+
+  openSimulationLog(unit);
+  const LogSink log = simulationLogSink(unit);
+  const ProgressSink progress = statusBarProgress();
+  SamplesDrawn samplesDrawn;
+  if (run.printSamples) {
+    const int k = run.settings.numCounts;
+    samplesDrawn = [&folders, k](const SampleTable& samples) {
+      showFolderMessage(writeSampleFiles(folders, samples, k));
+    };
+  }
+  const PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
+  if (run.printInterim) {
+    showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
+  }
+
+  // The engine works on copies: the loaded count table, the fitted mixture
+  // and the result tables stay as they are.
+  w.focusWindow(g.statusUnit);
+  poissonGammaSummary(result.tables, true);
+  g.numEstimators = 7;
+}
+
+}  // namespace tallyfold

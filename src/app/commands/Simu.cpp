@@ -1,0 +1,284 @@
+#include "commands/Simu.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "common/NearestInteger.h"
+#include "common/Text.h"
+#include "numeric/RandomStream.h"
+#include "commands/BusyGuard.h"
+#include "commands/CommandSupport.h"
+#include "state/GlobalVar.h"
+#include "windows/WindowServices.h"
+#include "startup/startWin.h"
+#include "views/Simoutput.h"
+#include "commands/SimulationLog.h"
+#include "simulation/SimulationFiles.h"
+
+namespace tallyfold {
+
+namespace {
+
+constexpr int dialogSimulation = 102;
+constexpr int dialogComponentCount = 103;
+constexpr int dialogComponent = 104;
+
+constexpr int idNpmle = 1005;
+constexpr int idBic = 1006;
+constexpr int idMax = 1007;
+constexpr int idMaxComponents = 1008;
+constexpr int idFromDataset = 1009;
+constexpr int idParametric = 1010;
+constexpr int idDistribution = 1012;
+constexpr int idChangeDistribution = 1013;
+constexpr int idReplications = 1014;
+constexpr int idPopulationSize = 1015;
+constexpr int idExactness = 1016;
+constexpr int idComponentCount = 1017;
+constexpr int idLambda = 1019;
+constexpr int idWeight = 1020;
+constexpr int idComponentNumber = 1023;
+constexpr int idResultDistribution = 1024;
+constexpr int idNumCounts = 1025;
+constexpr int idPrintInterim = 1026;
+constexpr int idPrintSamples = 1027;
+constexpr int idEvaluate = 1029;
+constexpr int idBootReplications = 1030;
+constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
+
+// More components than anyone enters by hand: each one is a dialog of its
+// own, and the arrays are allocated at once.
+constexpr std::int32_t largestComponentCount = 100;
+
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
+
+std::string blanks(int count) { return std::string(static_cast<std::size_t>(std::max(count, 0)), ' '); }
+
+int trimmedLength(const std::string& text) { return static_cast<int>(trim(text).size()); }
+
+}  // namespace
+
+std::int32_t offeredPopulationSize() {
+  const GlobalVar& g = globalVar();
+  if (g.results && g.results->size() >= 1) {
+    // Runs that fit without recording move numComponents away from the
+    // recorded fits: the last recorded one stands in for them.
+    const int s = std::clamp(g.numComponents, 1, g.results->size());
+    if (const std::optional<std::int32_t> size = truncateInt(g.results->resNall[static_cast<std::size_t>(s - 1)])) {
+      return *size;
+    }
+  }
+  return g.populationSize;
+}
+
+
+std::string distributionLine(int component, double lambda, double weight) {
+  // Each value in its field, shifted right by the blanks its field does
+  // not use (5, 19 and 19 columns from the previous value).
+  const std::string j = formatI(component, 5);
+  const std::string mean = formatF(lambda, 8, 2);
+  const std::string w = formatF(weight, 6, 4);
+  return blanks(5 - trimmedLength(j)) + j + blanks(19 - trimmedLength(mean)) + mean + blanks(19 - trimmedLength(w)) +
+         w;
+}
+
+void fillDistributionList(Dialog& dialog) {
+  const GlobalVar& g = globalVar();
+  const std::size_t size = std::min(g.simLambda.size(), g.simWeight.size());
+  for (std::size_t j = 1; j <= size; ++j) {
+    dialog.setListCount(idDistribution, static_cast<int>(j));
+    dialog.setListEntry(idDistribution, static_cast<int>(j),
+                        distributionLine(static_cast<int>(j), g.simLambda[j - 1], g.simWeight[j - 1]));
+  }
+}
+
+void startSimulation() {
+  // While a computation runs its worker writes the shared state this dialog
+  // would show: refuse before reading it.
+  if (refuseWhileBusy()) return;
+  GlobalVar& g = globalVar();
+  std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogSimulation);
+  if (!dialog) return;
+  dialog->setText(idPopulationSize, formatI(offeredPopulationSize(), 10));
+  dialog->setText(idReplications, formatI(g.numReplications, 10));
+  dialog->setText(idBootReplications, formatI(g.numBootReplications, 10));
+  dialog->setChecked(idEvaluate, g.evaluatePerBootstrap != 0);
+  dialog->setText(idExactness, formatF(g.exactness, 13, 11));
+  writeStatus("Ready for computation!");
+  dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
+  if (g.numCountClasses > 0) g.numSimCounts = g.numCountClasses;
+  dialog->setText(idNumCounts, formatI(g.numSimCounts, 5));
+  dialog->setChecked(idPrintInterim, g.printInterim != 0);
+  dialog->setChecked(idPrintSamples, g.printSamples != 0);
+  criterionRadios.show(*dialog, g.stopCriterion);
+  dialog->setChecked(g.simFromDataset != 0 ? idFromDataset : idParametric, true);
+  fillDistributionList(*dialog);
+  dialog->setAction(idChangeDistribution, changeDistribution);
+  dialog->setAction(idResultDistribution, resultDistribution);
+  dialog->setAction(idOk, simulationSettingsOk);
+  dialog->run();
+}
+
+void changeDistribution(Dialog& dialog) {
+  if (std::unique_ptr<Dialog> count = loadDialogOrReport(dialogComponentCount)) {
+    count->setAction(idOk, componentCountOk);
+    count->run();
+  }
+  fillDistributionList(dialog);
+}
+
+void componentCountOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  const std::optional<std::int32_t> size = readBnI(dialog.text(idComponentCount), 8);
+  if (!size || *size < 1 || *size > largestComponentCount) {
+    refuse("Error occur by Number of Components!");
+    return;
+  }
+  dialog.exit(idOk);
+  // A component whose dialog is cancelled stays unset (NaN), and the study
+  // refuses to start until it is set.
+  g.simMixtureSize = *size;
+  g.simLambda.assign(static_cast<std::size_t>(*size), std::numeric_limits<double>::quiet_NaN());
+  g.simWeight.assign(static_cast<std::size_t>(*size), std::numeric_limits<double>::quiet_NaN());
+  for (std::int32_t i = 1; i <= *size; ++i) {
+    std::unique_ptr<Dialog> component = loadDialogOrReport(dialogComponent);
+    if (!component) continue;
+    component->setText(idComponentNumber, listDirected(i));
+    g.editedComponent = i;
+    component->setAction(idOk, componentOk);
+    component->run();
+  }
+}
+
+void componentOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  const auto j = static_cast<std::size_t>(g.editedComponent);
+  if (j < 1 || j > g.simLambda.size() || j > g.simWeight.size()) {
+    dialog.exit(idCancel);
+    return;
+  }
+  // The Poisson probabilities take the mean in single precision: it must be
+  // positive and finite there.
+  const std::optional<double> lambda = readListReal(dialog.text(idLambda));
+  if (!lambda || !(static_cast<float>(*lambda) > 0.0f) || !std::isfinite(static_cast<float>(*lambda))) {
+    refuse("Error occur by Lambda!");
+    return;
+  }
+  g.simLambda[j - 1] = *lambda;
+  const std::optional<double> weight = readListReal(dialog.text(idWeight));
+  if (!weight || !(*weight > 0.0)) {
+    refuse("Error occur by Weights!");
+    return;
+  }
+  g.simWeight[j - 1] = *weight;
+  dialog.exit(idOk);
+}
+
+void resultDistribution(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  if (!g.results || g.results->size() < 1) {
+    refuse("Non Result available!");
+    return;
+  }
+  const ResultTables& res = *g.results;
+  const int s = std::clamp(g.numComponents, 1, res.size());
+  g.simMixtureSize = s;
+  g.simLambda.resize(static_cast<std::size_t>(s));
+  g.simWeight.resize(static_cast<std::size_t>(s));
+  for (int j = 1; j <= s; ++j) {
+    g.simLambda[static_cast<std::size_t>(j - 1)] = res.resLambda(s, j);
+    g.simWeight[static_cast<std::size_t>(j - 1)] = res.resWeight(s, j);
+  }
+  fillDistributionList(dialog);
+}
+
+void simulationSettingsOk(Dialog& dialog) {
+  GlobalVar& g = globalVar();
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
+  const std::optional<double> exactness = readListReal(dialog.text(idExactness));
+  if (!exactness || !(*exactness > 0.0)) return refuse("Error occur by Exactness of computation!");
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
+  // Kept for a later study with the evaluation, so it must be usable even
+  // while the evaluation is off.
+  const std::optional<std::int32_t> bootReplications = readListInteger(dialog.text(idBootReplications));
+  if (!bootReplications || *bootReplications < 1) return refuse("Error occur by Number of Bootstrap Replications!");
+  const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  const std::optional<std::int32_t> populationSize = readListInteger(dialog.text(idPopulationSize));
+  if (!populationSize) return refuse("Error occur by Population Size!");
+  const std::optional<std::int32_t> numCounts = readListInteger(dialog.text(idNumCounts));
+  if (!numCounts) return refuse("Error occur by Number of Counts!");
+  const bool fromDataset = dialog.checked(idFromDataset);
+  if (fromDataset && g.dataAvailable != 1) return refuse("No Data available!");
+
+  SimulationRun run;
+  StudySettings& s = run.study;
+  s.search = SearchSettings{*exactness, criterionRadios.read(dialog), *maxComponents};
+  s.populationSize = *populationSize;
+  s.replications = *replications;
+  s.numCounts = *numCounts;
+  s.evaluate = dialog.checked(idEvaluate);
+  s.bootReplications = *bootReplications;
+  s.fromDataset = fromDataset;
+  if (s.fromDataset) s.observed = g.counts;
+  s.lambda = g.simLambda;
+  s.weight = g.simWeight;
+  run.printInterim = dialog.checked(idPrintInterim);
+  run.printSamples = dialog.checked(idPrintSamples);
+  // Everything the sampler would refuse is refused here, before a thread
+  // starts.
+  if (const std::optional<std::string> problem = studySettingsProblem(s)) return refuse(*problem);
+
+  g.stopCriterion = s.search.stopCriterion;
+  g.printInterim = run.printInterim ? 1 : 0;
+  g.printSamples = run.printSamples ? 1 : 0;
+  g.evaluatePerBootstrap = s.evaluate ? 1 : 0;
+  g.exactness = s.search.exactness;
+  g.maxComponents = s.search.maxComponents;
+  g.numBootReplications = s.bootReplications;
+  g.numReplications = s.replications;
+  g.simFromDataset = s.fromDataset ? 1 : 0;
+  g.populationSize = s.populationSize;
+  g.numSimCounts = s.numCounts;
+
+  startComputation([run] { runSimulation(run, processRandomStream(), outputFolders()); });
+  dialog.exit(idOk);
+}
+
+void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders) {
+  // The engine works on copies: the loaded count table and the fitted
+  // mixture stay as they are, whether the study finishes or fails.
+  const GlobalVar& g = globalVar();
+  WindowServices& w = windows();
+  const int unit = g.simLogUnit;
+  openSimulationLog(unit);
+  const LogSink log = simulationLogSink(unit);
+  const ProgressSink progress = statusBarProgress();
+  SamplesDrawn samplesDrawn;
+  if (run.printSamples) {
+    const int k = run.study.numCounts;
+    samplesDrawn = [&folders, k](const SampleTable& samples) {
+      showFolderMessage(writeSampleFiles(folders, samples, k));
+    };
+  }
+  const StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
+  if (run.printInterim) {
+    showFolderMessage(
+        writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
+  }
+
+  w.closeWindow(unit, true);
+  w.focusWindow(g.statusUnit);
+  simulationSummary(result.tables, result.evalMedian, true, folders);
+}
+
+}  // namespace tallyfold

@@ -1,0 +1,20 @@
+#include "startup/MenuActions.h"
+
+#include "commands/Data.h"
+#include "commands/Calc.h"
+#include "state/GlobalVar.h"
+#include "windows/WindowServices.h"
+#include "commands/Boot.h"
+#include "commands/SimPoisonnGamma.h"
+#include "commands/Simu.h"
+
+namespace tallyfold {
+
+void menuOpenData() { openData(); }
+
+void menuCalculation() { startCalculation(); }
+void menuSimulation() { startSimulation(); }
+void menuBootstrap() { startBootstrap(); }
+void menuPoissonGamma() { startPoissonGamma(); }
+
+}  // namespace tallyfold

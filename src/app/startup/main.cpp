@@ -1,0 +1,42 @@
+#include "startup/main.h"
+
+#include "state/GlobalVar.h"
+#include "startup/MenuActions.h"
+#include "windows/WindowServices.h"
+#include "startup/startWin.h"
+
+namespace tallyfold {
+
+bool buildMenus() {
+  WindowServices& w = windows();
+  w.placeFrame(0, 0, 800, 500);
+  w.appendMenuEntry(1, MenuEntryKind::title, "&File", {});
+  w.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", menuOpenData);
+  w.appendMenuEntry(1, MenuEntryKind::separator, "", {});
+  w.appendMenuEntry(1, MenuEntryKind::item, "E&xit", [] { windows().exitProgram(); });
+  w.appendMenuEntry(2, MenuEntryKind::title, "&Calculation", {});
+  w.appendMenuEntry(2, MenuEntryKind::item, "&Calculating Population Size", menuCalculation);
+  w.appendMenuEntry(3, MenuEntryKind::title, "&Simulation", {});
+  w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation", menuSimulation);
+  w.appendMenuEntry(3, MenuEntryKind::item, "&Start Bootstrap", menuBootstrap);
+  w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation Poisson-Gamma", menuPoissonGamma);
+  return true;
+}
+
+void main() {
+  GlobalVar& g = globalVar();
+  g.setDefaults();
+  showStartWindow(g.startUnit);
+  openStatusWindow(g.statusUnit);
+  g.maxComponents = 2;
+  g.numComponents = 1;
+  idleLoop();
+}
+
+void idleLoop() { windows().setStatusBarText("Waiting"); }
+
+int placeWindow(int number, int x, int y, int height, int width) {
+  return windows().placeWindow(number, x, y, height, width);
+}
+
+}  // namespace tallyfold

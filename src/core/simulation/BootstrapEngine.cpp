@@ -1,0 +1,140 @@
+#include "simulation/BootstrapEngine.h"
+
+#include <string>
+
+#include "common/FieldLayout.h"
+#include "common/ListDirected.h"
+#include "common/NearestInteger.h"
+#include "data/CountTable.h"
+#include "estimation/EMtrun.h"
+#include "estimation/Gamma.h"
+#include "estimation/Zelterman.h"
+#include "numeric/RandomStream.h"
+#include "numeric/SummaryStatistics.h"
+
+namespace tallyfold {
+
+namespace {
+
+// A list-directed item for an estimate: the integer, or the no-estimate
+// text in its place.
+void appendEstimate(ListRecord& record, const Estimate& value) {
+  if (value) {
+    record.integer(*value);
+  } else {
+    record.text(" ").text(noEstimate);
+  }
+}
+
+// Mean over the values that exist, in integer arithmetic.
+Estimate truncatedMean(const std::vector<Estimate>& values) {
+  std::int64_t sum = 0;
+  std::int64_t count = 0;
+  for (const Estimate& v : values) {
+    if (!v) continue;
+    sum += *v;
+    ++count;
+  }
+  if (count == 0) return std::nullopt;
+  return static_cast<std::int32_t>(sum / count);
+}
+
+}  // namespace
+
+std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::int32_t> counts) {
+  // The tables hold 32 bits: no estimate beyond them.
+  return {narrowEstimate(zelterman1(counts)), narrowEstimate(zelterman2(counts)),
+          narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts)), narrowEstimate(chao(counts))};
+}
+
+ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings) {
+  ReplicateEstimates row;
+  const std::int64_t n = observedUnits(counts);
+
+  const SearchResult fit = componentSearch(counts, settings, false, {});
+  if (fit.estimable) {
+    row.components = fit.numComponents;
+    row.unobserved[0] = nearestInt(estimateN0(counts, fit.lambda, fit.weight));
+    row.estimates[0] = nearestInt(estimateNall(counts, fit.lambda, fit.weight));
+  }
+
+  // The negative binomial starts from the Chao value; in these 32-bit
+  // tables a Chao value beyond 32 bits is no start, so no estimate.
+  const std::array<Estimate, poissonGammaEstimators> closedForm = closedFormN0(counts);
+  if (closedForm[4]) {
+    const NegBinResult negBin = negativeBinomial(counts, settings.exactness);
+    row.unobserved[1] = narrowEstimate(negBin.n0);
+    row.estimates[1] = narrowEstimate(negBin.n);
+  }
+
+  for (std::size_t i = 0; i < closedForm.size(); ++i) {
+    row.unobserved[i + 2] = closedForm[i];
+    row.estimates[i + 2] = plusObserved(closedForm[i], n);
+  }
+  return row;
+}
+
+BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
+                                    std::int32_t replications, RandomStream& stream, const LogSink& log,
+                                    const SamplesDrawn& samplesDrawn) {
+  const auto write = [&log](const std::string& line) {
+    if (log) log(line);
+  };
+  BootstrapResult result;
+  result.samples = drawFromFrequencies(observed, replications, stream);
+  const int m = static_cast<int>(observed.size());
+  result.tables = EstimateTables(studyEstimators, replications);
+  result.components.assign(static_cast<std::size_t>(replications), 0);
+  if (samplesDrawn) samplesDrawn(result.samples);
+
+  for (int r = 1; r <= replications; ++r) {
+    write(listDirected("********  rep ", r, "    *********"));
+    const std::vector<std::int32_t> sample = sampleRow(result.samples, r, 1, m);
+    const ReplicateEstimates row = estimateReplicate(sample, settings);
+    result.components[static_cast<std::size_t>(r - 1)] = row.components;
+    for (int j = 1; j <= studyEstimators; ++j) {
+      result.tables.unobserved(j, r) = row.unobserved[static_cast<std::size_t>(j - 1)];
+      result.tables.estimates(j, r) = row.estimates[static_cast<std::size_t>(j - 1)];
+    }
+    ListRecord line;
+    line.text("m=").integer(row.components).text("  n0=");
+    appendEstimate(line, row.unobserved[0]);
+    line.text("  N=");
+    appendEstimate(line, row.estimates[0]);
+    write(line.str());
+    write(listDirected(std::string(21, '_')));
+  }
+  return result;
+}
+
+std::string expectationLine(std::span<const std::int32_t> components, const EstimateTables& tables) {
+  std::vector<Estimate> k(components.begin(), components.end());
+  ListRecord line;
+  line.text("E(m)=");
+  appendEstimate(line, truncatedMean(k));
+  line.text("  : E(N0)=");
+  appendEstimate(line, tables.estimators() >= 1 ? truncatedMean(tables.unobservedRow(1)) : std::nullopt);
+  line.text("  : E(N)=");
+  appendEstimate(line, tables.estimators() >= 1 ? truncatedMean(tables.estimateRow(1)) : std::nullopt);
+  return line.str();
+}
+
+EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log) {
+  const SampleTable samples = drawFromFrequencies(counts, bootReplications, stream);
+  if (log) log(listDirected("evaluate Bootstrap"));
+  const int m = static_cast<int>(counts.size());
+  EvaluationResult result;
+  std::vector<float> sizes;
+  for (int b = 1; b <= bootReplications; ++b) {
+    result.lastSample = sampleRow(samples, b, 1, m);
+    result.lastFit = componentSearch(result.lastSample, settings, false, {});
+    if (!result.lastFit.estimable) continue;
+    const double nall = estimateNall(result.lastSample, result.lastFit.lambda, result.lastFit.weight);
+    if (const Estimate size = nearestInt(nall)) sizes.push_back(static_cast<float>(*size));
+  }
+  if (!sizes.empty()) result.median = nearestInt(median(static_cast<int>(sizes.size()), sizes.data()));
+  return result;
+}
+
+}  // namespace tallyfold

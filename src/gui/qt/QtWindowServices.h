@@ -1,0 +1,108 @@
+#pragma once
+// The window services on Qt Widgets: a QMainWindow with a QMdiArea whose
+// child windows are scrollable text canvases, a status bar, menus, message
+// boxes, dialogs from the template table, the file-open dialog, worker
+// threads and an "Output" dock for the default output window.
+//
+// The object lives on the interface thread. Calls from worker threads are
+// carried out there: queued when nothing is returned, blocking the calling
+// worker when a result (or a modal dialog) is needed.
+#include <QFont>
+#include <QMainWindow>
+#include <QObject>
+#include <QSize>
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "qt/QtFonts.h"
+#include "windows/WindowServices.h"
+
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QScrollArea;
+
+namespace tallyfold {
+
+class TextCanvas;
+
+// The frame window. Closing it ends the program.
+class FrameWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  using QMainWindow::QMainWindow;
+};
+
+class QtWindowServices final : public QObject, public WindowServices {
+  Q_OBJECT
+
+ public:
+  explicit QtWindowServices(QObject* parent = nullptr);
+  ~QtWindowServices() override;
+
+  void placeFrame(int x, int y, int clientWidth, int clientHeight) override;
+  void appendMenuEntry(int menu, MenuEntryKind kind, std::string_view caption, std::function<void()> action) override;
+  void setStatusBarText(std::string_view text) override;
+  void openWindow(int number, std::string_view title) override;
+  void closeWindow(int number, bool remove) override;
+  int focusWindow(int number) override;
+  bool configureWindow(int number, int columns, int rows) override;
+  int placeWindow(int number, int x, int y, int height, int width) override;
+  void setTextArea(int number, int row1, int col1, int row2, int col2) override;
+  void clearWindow(int number) override;
+  void writeLine(int number, std::string_view line) override;
+  void initFonts(int number) override;
+  void selectFont(int number, std::string_view fontSpecification) override;
+  void setTextColour(int number, Rgb colour) override;
+  void setBackgroundColour(int number, Rgb colour) override;
+  void setDrawColour(int number, Rgb colour) override;
+  void moveTo(int number, int x, int y) override;
+  void drawText(int number, std::string_view text) override;
+  void lineTo(int number, int x, int y) override;
+  void messageBox(std::string_view text, std::string_view title) override;
+  std::unique_ptr<Dialog> loadDialog(int templateId) override;
+  std::optional<std::string> chooseOpenFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                            std::string_view title) override;
+  std::int32_t startThread(std::function<void()> routine) override;
+  void writeDefaultOutput(std::string_view line) override;
+  void exitProgram() override;
+
+  // For the program's start and for tests; interface thread only.
+  FrameWindow* frame() const { return frame_; }
+  QMdiArea* mdiArea() const { return mdi_; }
+  QMdiSubWindow* subWindow(int number) const;
+  TextCanvas* canvas(int number) const;
+  QString statusBarText() const;
+  QDockWidget* outputDock() const { return outputDock_; }
+  QStringList defaultOutputLines() const;
+  QMenu* menu(int number) const;
+  // The character cell of the child windows' text font.
+  QSize cell() const { return cell_; }
+
+ private:
+  struct ChildWindow;
+  ChildWindow* child(int number) const;  // nullptr when not open
+  void detach(int number);
+  void fitFrame();
+  QWidget* modalParent() const;
+
+  FrameWindow* frame_;
+  QMdiArea* mdi_;
+  QLabel* status_;
+  QDockWidget* outputDock_;
+  QPlainTextEdit* output_;
+  std::map<int, QMenu*> menus_;
+  std::map<int, std::unique_ptr<ChildWindow>> windows_;
+  FontBook fonts_;
+  QFont textFont_;
+  QSize cell_;
+  QSize frameClient_;  // invalid until placeFrame
+  std::atomic<std::int32_t> nextThread_{1};
+};
+
+}  // namespace tallyfold

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "support/RecordingWindows.h"
+#include "state/GlobalVar.h"
+#include "startup/main.h"
+
+namespace tallyfold {
+namespace {
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globalVar().resetAll();
+    ASSERT_TRUE(buildMenus());
+    tallyfold::main();
+  }
+  RecordingWindows rec;
+};
+
+TEST_F(Startup, FrameAndTheTenMenuEntriesInOrder) {
+  ASSERT_TRUE(rec.framePlacement().has_value());
+  EXPECT_EQ(rec.framePlacement()->x, 0);
+  EXPECT_EQ(rec.framePlacement()->y, 0);
+  EXPECT_EQ(rec.framePlacement()->width, 800);
+  EXPECT_EQ(rec.framePlacement()->height, 500);
+
+  using K = MenuEntryKind;
+  const std::vector<std::tuple<int, K, std::string>> expected{
+      {1, K::title, "&File"},
+      {1, K::item, "&Open Data"},
+      {1, K::separator, ""},
+      {1, K::item, "E&xit"},
+      {2, K::title, "&Calculation"},
+      {2, K::item, "&Calculating Population Size"},
+      {3, K::title, "&Simulation"},
+      {3, K::item, "&Start Simulation"},
+      {3, K::item, "&Start Bootstrap"},
+      {3, K::item, "&Start Simulation Poisson-Gamma"},
+  };
+  const std::vector<RecordedMenuEntry> menus = rec.menuEntries();
+  ASSERT_EQ(menus.size(), expected.size());
+  for (std::size_t i = 0; i < menus.size(); ++i) {
+    EXPECT_EQ(menus[i].menu, std::get<0>(expected[i])) << i;
+    EXPECT_EQ(menus[i].kind, std::get<1>(expected[i])) << i;
+    EXPECT_EQ(menus[i].caption, std::get<2>(expected[i])) << i;
+    // Titles and the separator do nothing; every item acts.
+    EXPECT_EQ(static_cast<bool>(menus[i].action), menus[i].kind == K::item) << i;
+  }
+}
+
+TEST_F(Startup, StatusWindowShowsTheFirstLineAndTheStatusBarWaits) {
+  const RecordedWindow status = rec.window(10);
+  EXPECT_TRUE(status.open);
+  EXPECT_EQ(status.title, "Status window");
+  ASSERT_TRUE(status.placement.has_value());
+  EXPECT_EQ(status.placement->y, 22);
+  EXPECT_EQ(status.placement->height, 3);
+  EXPECT_EQ(status.placement->width, 110);
+  ASSERT_TRUE(status.textArea.has_value());
+  EXPECT_EQ(status.textArea->row2, 3);
+  EXPECT_EQ(status.textArea->col2, 80);
+  EXPECT_EQ(status.lines, std::vector<std::string>{" First, insert the data file!"});
+  EXPECT_EQ(rec.statusBarText(), "Waiting");
+}
+
+TEST_F(Startup, StartWindowDrawsTwelveLinesAtTheirPositionsAndFonts) {
+  const RecordedWindow start = rec.window(12);
+  EXPECT_EQ(start.title, "Start window");
+  ASSERT_TRUE(start.placement.has_value());
+  EXPECT_EQ(start.placement->height, 20);
+  EXPECT_EQ(start.placement->width, 110);
+  EXPECT_EQ(start.configuration, (std::pair<int, int>{90, 100}));
+  const std::vector<RecordedText> texts = start.texts;
+  ASSERT_EQ(texts.size(), 12u);
+  const int xs[] = {175, 145, 210, 240, 80, 225, 210, 200, 260, 230, 210, 190};
+  const int ys[] = {10, 30, 47, 65, 85, 140, 155, 170, 185, 200, 215, 230};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(texts[i].x, xs[i]) << i;
+    EXPECT_EQ(texts[i].y, ys[i]) << i;
+    EXPECT_FALSE(texts[i].text.empty()) << i;
+    EXPECT_NE(texts[i].text.front(), ' ') << "trimmed " << i;
+    EXPECT_EQ(texts[i].colour, black);
+  }
+  EXPECT_EQ(texts[0].text, "Tallyfold");
+  EXPECT_EQ(texts[0].font, "t'Arial'h15w8");
+  EXPECT_EQ(texts[2].text, "Count Data with");
+  EXPECT_EQ(texts[3].text, "Using the");
+  EXPECT_EQ(texts[4].text, "Non-Parametric Maximum Likelihood Estimation");
+  EXPECT_EQ(texts[4].font, "t'Arial'h16w10");
+  EXPECT_EQ(texts[8].text, "and");
+  EXPECT_EQ(texts[11].font, "t'Arial'h12w7");
+}
+
+TEST_F(Startup, DefaultsOfTheSharedState) {
+  const GlobalVar& g = globalVar();
+  EXPECT_EQ(g.numCountClasses, 0);
+  EXPECT_TRUE(g.counts.empty());
+  EXPECT_EQ(g.dataAvailable, 0);
+  EXPECT_EQ(g.exactness, 1.0000000116860974E-7);
+  EXPECT_EQ(g.stopCriterion, 3);
+  EXPECT_EQ(g.maxComponents, 2);
+  EXPECT_EQ(g.numComponents, 1);
+  EXPECT_EQ(g.calcThread.load(), -1);
+  EXPECT_FALSE(g.results.has_value());
+  EXPECT_EQ(g.populationSize, 5000);
+  EXPECT_EQ(g.simLambda, (std::vector<double>{2.0, 4.0}));
+}
+
+TEST_F(Startup, ExitEndsTheProgramAndComputingCommandsNeedData) {
+  rec.clickMenu("&Calculating Population Size");
+  rec.clickMenu("&Start Bootstrap");
+  const std::vector<RecordedMessageBox> boxes = rec.messageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0], (RecordedMessageBox{"No Data available!", "Error"}));
+  EXPECT_EQ(boxes[1], (RecordedMessageBox{"No Data available!", "Error"}));
+  EXPECT_FALSE(rec.exitRequested());
+  rec.clickMenu("E&xit");
+  EXPECT_TRUE(rec.exitRequested());
+}
+
+}  // namespace
+}  // namespace tallyfold
