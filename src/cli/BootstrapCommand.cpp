@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <ctime>
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CliSupport.h"
+#include "cli/RunFiles.h"
 #include "common/FieldLayout.h"
 #include "common/NearestInteger.h"
 #include "estimation/CountTable.h"
@@ -18,7 +18,7 @@
 #include "estimation/EMtrun_alg.h"
 #include "numeric/RandomStream.h"
 #include "simulation/BootstrapEngine.h"
-#include "simulation/OutputFolders.h"
+#include "simulation/RunMemory.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/SimulationSummary.h"
 
@@ -32,17 +32,9 @@ nlohmann::json finiteOrNull(double value) {
   return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
 }
 
-struct Report {
-  std::vector<std::string> filesWritten;
-};
-
-void noteOutcome(const FileOutcome& outcome, const std::filesystem::path& folder, std::ostream& err) {
-  if (outcome.folderMessage) err << "tallyfold-cli: " << *outcome.folderMessage << " (" << folder.string() << ")\n";
-}
-
 void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t seed, std::size_t m,
                std::int64_t n, const SearchResult& observedFit, const Estimate& observedNall,
-               const SimulationSummary& summary, const Report& report) {
+               const SimulationSummary& summary, const std::vector<std::string>& files) {
   out << "Tallyfold bootstrap of " << options.file << "\n";
   out << "m = " << m << " count classes, n = " << n << " observed units\n";
   out << "replications " << options.replications << ", seed " << seed << ", exactness "
@@ -67,12 +59,12 @@ void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t 
   }
   out << "\nSummary file rows\n";
   for (const std::string& line : summaryFileLines(summary)) out << line << "\n";
-  for (const std::string& file : report.filesWritten) out << "wrote " << file << "\n";
+  for (const std::string& file : files) out << "wrote " << file << "\n";
 }
 
 nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::size_t m, std::int64_t n,
                       const SearchResult& observedFit, const Estimate& observedNall, const BootstrapResult& result,
-                      const SimulationSummary& summary, const Report& report) {
+                      const SimulationSummary& summary, const std::vector<std::string>& files) {
   nlohmann::json j;
   j["file"] = options.file;
   j["m"] = m;
@@ -111,7 +103,7 @@ nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::s
   }
   j["summary"] = perEstimator;
   j["summaryFile"] = summaryFileLines(summary);
-  j["files"] = report.filesWritten;
+  j["files"] = files;
   return j;
 }
 
@@ -133,37 +125,35 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   if (const std::optional<std::string> problem = countTableProblem(counts)) {
     throw BadInput{options.file + ": " + *problem};
   }
+  // The same check as the windowed dialog's: a run that would not fit in
+  // memory is refused before anything is allocated.
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(counts, options.replications)) {
+    throw BadInput{*problem};
+  }
   const std::int64_t n = observedUnits(counts);
   const std::int32_t seed = options.seed ? static_cast<std::int32_t>(*options.seed) : clockSeedNow();
+  RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  const OutputFolders folders = options.outDir ? OutputFolders{*options.outDir} : defaultOutputFolders();
 
   const SearchSettings settings{options.exactness, options.criterion, options.maxComponents};
   const SearchResult observedFit = componentSearch(counts, settings, false, {});
   const Estimate observedNall = nearestInt(estimateNall(counts, observedFit.lambda, observedFit.weight));
 
-  Report report;
   SamplesDrawn samplesDrawn;
   if (options.samples) {
-    samplesDrawn = [&](const SampleTable& samples) {
-      const FileOutcome outcome = writeBootSampleFiles(folders, samples);
-      noteOutcome(outcome, folders.sim(), err);
-      for (const std::filesystem::path& path : outcome.written) report.filesWritten.push_back(path.string());
-    };
+    samplesDrawn = [&files](const SampleTable& samples) { files.note(writeBootSampleFiles(files.folders(), samples)); };
   }
   const BootstrapResult result = bootstrapReplicates(counts, settings, options.replications, stream, {}, samplesDrawn);
-  if (options.interim) {
-    const FileOutcome outcome = writeBootInterimFile(folders, result.tables, result.components);
-    noteOutcome(outcome, folders.temp, err);
-    for (const std::filesystem::path& path : outcome.written) report.filesWritten.push_back(path.string());
-  }
+  if (options.interim) files.note(writeBootInterimFile(files.folders(), result.tables, result.components));
 
   const SimulationSummary summary = summarizeSimulation(result.tables, std::nullopt);
+  files.writeSummary(summary);
   if (options.json) {
-    out << toJson(options, seed, counts.size(), n, observedFit, observedNall, result, summary, report).dump(2)
+    out << toJson(options, seed, counts.size(), n, observedFit, observedNall, result, summary, files.written())
+               .dump(2)
         << "\n";
   } else {
-    printText(out, options, seed, counts.size(), n, observedFit, observedNall, summary, report);
+    printText(out, options, seed, counts.size(), n, observedFit, observedNall, summary, files.written());
   }
   return exitSuccess;
 }

@@ -1,5 +1,9 @@
 #include "cli/CliSupport.h"
 
+#include <cmath>
+#include <ostream>
+
+#include "common/FieldLayout.h"
 #include "data/CountFile.h"
 
 namespace tallyfold::cli {
@@ -23,6 +27,33 @@ std::string criterionName(std::int32_t criterion) {
     case 2: return "bic";
     default: return "max";
   }
+}
+
+void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostream& err) {
+  if (!(exactness > 0.0) || !std::isfinite(exactness)) throw BadInput{"--exactness must be a positive number"};
+  if (maxComponents < 1) {
+    throw BadInput{"--max-components must be at least 1, not " + std::to_string(maxComponents)};
+  }
+  if (exactness >= 1.0) err << noIterationNote << "\n";
+}
+
+namespace {
+
+// Whether a whole double converts to a 64-bit integer: -2^63 <= v < 2^63.
+bool fitsIn64Bits(double v) { return v >= -0x1p63 && v < 0x1p63; }
+
+}  // namespace
+
+nlohmann::json wholeJson(const WholeEstimate& value) {
+  if (!value) return nullptr;
+  if (fitsIn64Bits(*value)) return static_cast<std::int64_t>(*value);
+  return *value;
+}
+
+std::string formatWhole(const WholeEstimate& value, int width) {
+  if (!value) return formatEstimate(std::nullopt, width);
+  if (!fitsIn64Bits(*value)) return std::string(static_cast<std::size_t>(width), '*');
+  return formatI(static_cast<std::int64_t>(*value), width);
 }
 
 }  // namespace tallyfold::cli

@@ -3,11 +3,15 @@
 // file with a message that names the file and line, the criterion names,
 // and the exit codes.
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "estimation/WholeEstimate.h"
 
 namespace tallyfold::cli {
 
@@ -28,6 +32,23 @@ std::vector<std::int32_t> loadCounts(const std::string& path);
 // "npmle" / "bic" / "max" <-> 1 / 2 / 3.
 std::int32_t parseCriterion(const std::string& name);
 std::string criterionName(std::int32_t criterion);
+
+// The options of the component search that estimate, bootstrap and
+// simulate share: refuses an exactness that is not a positive number and a
+// maximum number of components below 1 (BadInput naming the option), and
+// says once on `err` that an exactness of 1 or more iterates nothing.
+void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostream& err);
+
+inline constexpr std::string_view noIterationNote =
+    "exactness ≥ 1: no iteration is done; the values shown are the starting values";
+
+// A whole-number estimate as JSON: an integer while it fits in 64 bits, the
+// double beyond; null when there is none.
+nlohmann::json wholeJson(const WholeEstimate& value);
+
+// "(Iw)" of a whole-number estimate, asterisks where it does not fit the
+// field, or the no-estimate text when there is none.
+std::string formatWhole(const WholeEstimate& value, int width);
 
 // An optional number as JSON: null when there is none.
 template <typename T>

@@ -1,69 +1,105 @@
 #include "cli/EstimateCommand.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/CliSupport.h"
+#include "cli/SearchProgress.h"
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
-#include "common/NearestInteger.h"
 #include "estimation/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
 #include "estimation/Gamma.h"
 #include "estimation/ResultFormat.h"
+#include "estimation/WholeEstimate.h"
 #include "estimation/Zelterman.h"
 
 namespace tallyfold::cli {
 
 namespace {
 
+// A closed-form or negative-binomial row: N0 and N, or why there are none.
 struct ClosedFormEstimate {
   std::string label;
-  std::optional<std::int64_t> n0;
-  std::optional<std::int64_t> n;
+  WholeEstimate n0;
+  WholeEstimate n;
+  std::string reason;
 };
 
-std::optional<std::int64_t> widen(std::optional<std::int32_t> v) {
-  return v ? std::optional<std::int64_t>(*v) : std::nullopt;
+ClosedFormEstimate closedFormRow(const char* label, WholeEstimate n0, std::int64_t n,
+                                 std::optional<std::string> problem) {
+  ClosedFormEstimate row{label, n0, plusObservedUnits(n0, n), {}};
+  if (!row.n0 || !row.n) row.reason = problem.value_or("no finite value");
+  return row;
 }
 
 std::vector<ClosedFormEstimate> closedFormEstimates(std::span<const std::int32_t> counts, std::int64_t n) {
-  const std::array<std::pair<const char*, std::optional<std::int32_t>>, 5> values{{
-      {"lam=2f2/f1", zelterman1(counts)},
-      {"lam=(2f2+3f3)/(f1+f2)", zelterman2(counts)},
-      {"lam=(2f2+3f3+4f4)/(f1+f2+f3)", zelterman3(counts)},
-      {"lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)", zelterman4(counts)},
-      {"f0=f1*f1/(2*f2)", chao(counts)},
-  }};
-  std::vector<ClosedFormEstimate> rows;
-  for (const auto& [label, n0] : values) {
-    rows.push_back({label, widen(n0), n0 ? std::optional<std::int64_t>(n + *n0) : std::nullopt});
-  }
-  return rows;
+  const std::optional<std::string> zelterman = zeltermanProblem(counts);
+  return {closedFormRow("lam=2f2/f1", zelterman1(counts), n, zelterman),
+          closedFormRow("lam=(2f2+3f3)/(f1+f2)", zelterman2(counts), n, zelterman),
+          closedFormRow("lam=(2f2+3f3+4f4)/(f1+f2+f3)", zelterman3(counts), n, zelterman),
+          closedFormRow("lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)", zelterman4(counts), n, zelterman),
+          closedFormRow("f0=f1*f1/(2*f2)", chao(counts), n, chaoProblem(counts))};
 }
 
-// The negative-binomial estimate: N0 and N to the nearest integer, or none.
-ClosedFormEstimate negativeBinomial(std::span<const std::int32_t> counts, double eps, std::optional<std::int64_t> chaoN0) {
-  double f0 = chaoN0 ? static_cast<double>(*chaoN0) : 0.0;
-  double total = 0.0;
-  ClosedFormEstimate row{"PMLE(negB)", std::nullopt, std::nullopt};
-  if (negBinEstimate(counts, eps, f0, total)) {
-    row.n0 = widen(nearestInt(f0));
-    row.n = widen(nearestInt(total));
-  }
-  return row;
+ClosedFormEstimate negativeBinomialRow(std::span<const std::int32_t> counts, double eps) {
+  NegBinResult fit = negativeBinomial(counts, eps);
+  return {"PMLE(negB)", fit.n0, fit.n, std::move(fit.reason)};
+}
+
+// The accepted mixture's N0 and Nall, or why there are none.
+struct MixtureEstimate {
+  WholeEstimate n0;
+  WholeEstimate nall;
+  std::string reason;
+};
+
+MixtureEstimate mixtureEstimate(std::span<const std::int32_t> counts, const SearchResult& search) {
+  if (!search.estimable) return {std::nullopt, std::nullopt, search.problem};
+  MixtureEstimate mixture{wholeEstimate(estimateN0(counts, search.lambda, search.weight)),
+                          wholeEstimate(estimateNall(counts, search.lambda, search.weight)), {}};
+  if (!mixture.n0 || !mixture.nall) mixture.reason = "the fitted mixture gives no finite value";
+  return mixture;
+}
+
+// {"n0", "n"} of a row, with its "reason" where one is null.
+nlohmann::json rowJson(const ClosedFormEstimate& row) {
+  nlohmann::json j{{"n0", wholeJson(row.n0)}, {"n", wholeJson(row.n)}};
+  if (!row.n0 || !row.n) j["reason"] = row.reason;
+  return j;
 }
 
 std::string fitHeader() {
   return " Comp.        Lambda       Weights  Log-Likelihood       BIC        N0      Nall     max Grad.";
+}
+
+// The recorded fits that belong to the accepted mixture, one block each.
+void printFits(std::ostream& out, const SearchResult& search) {
+  out << fitHeader() << "\n";
+  const int shown = std::min<int>(search.numComponents, static_cast<int>(search.records.size()));
+  for (int s = 1; s <= shown; ++s) {
+    const FitRecord& r = search.records[static_cast<std::size_t>(s - 1)];
+    for (int j = 1; j <= s; ++j) {
+      const std::string lambda = formatF(r.lambda[static_cast<std::size_t>(j - 1)], 14, 4);
+      const std::string weight = formatF(r.weight[static_cast<std::size_t>(j - 1)], 14, 4);
+      if (j == 1) {
+        out << formatI(s, 6) << lambda << weight << formatF(r.logLik, 16, 1) << formatF(r.bic, 10, 1)
+            << formatWhole(wholeEstimate(r.n0), 10) << formatWhole(wholeEstimate(r.nall), 10)
+            << formatMaxGradient(r.maxGradient) << "\n";
+      } else {
+        out << std::string(6, ' ') << lambda << weight << "\n";
+      }
+    }
+  }
+  out << "accepted components: " << search.numComponents << "\n\n";
 }
 
 void printText(std::ostream& out, const EstimateOptions& options, std::span<const std::int32_t> counts,
@@ -74,34 +110,23 @@ void printText(std::ostream& out, const EstimateOptions& options, std::span<cons
   out << "exactness " << formatF(options.exactness, 13, 11) << ", criterion " << criterionName(options.criterion)
       << ", maximum components " << options.maxComponents << "\n\n";
 
-  out << "Non-Parametric Maximum Likelihood Estimation\n" << fitHeader() << "\n";
-  const int shown = std::min<int>(search.numComponents, static_cast<int>(search.records.size()));
-  for (int s = 1; s <= shown; ++s) {
-    const FitRecord& r = search.records[static_cast<std::size_t>(s - 1)];
-    for (int j = 1; j <= s; ++j) {
-      const std::string lambda = formatF(r.lambda[static_cast<std::size_t>(j - 1)], 14, 4);
-      const std::string weight = formatF(r.weight[static_cast<std::size_t>(j - 1)], 14, 4);
-      if (j == 1) {
-        out << formatI(s, 6) << lambda << weight << formatF(r.logLik, 16, 1) << formatF(r.bic, 10, 1)
-            << formatWholeEstimate(r.n0, 10) << formatWholeEstimate(r.nall, 10) << formatMaxGradient(r.maxGradient)
-            << "\n";
-      } else {
-        out << std::string(6, ' ') << lambda << weight << "\n";
-      }
-    }
+  out << "Non-Parametric Maximum Likelihood Estimation\n";
+  if (!search.estimable) {
+    out << "no estimate: " << search.problem << "\n\n";
+  } else {
+    printFits(out, search);
   }
-  out << "accepted components: " << search.numComponents << "\n\n";
 
   out << "Zelterman and Chao" << std::string(26, ' ') << "n0         N\n";
   for (std::size_t i = 0; i < closedForm.size(); ++i) {
     const std::string name = i < 4 ? "Z" + std::to_string(i + 1) + " " : "Chao ";
     std::string label = name + closedForm[i].label;
     label.resize(38, ' ');
-    out << label << formatEstimate(closedForm[i].n0, 10) << formatEstimate(closedForm[i].n, 10) << "\n";
+    out << label << formatWhole(closedForm[i].n0, 10) << formatWhole(closedForm[i].n, 10) << "\n";
   }
   std::string label = "Negative binomial " + negBin.label;
   label.resize(38, ' ');
-  out << label << formatEstimate(negBin.n0, 10) << formatEstimate(negBin.n, 10) << "\n";
+  out << label << formatWhole(negBin.n0, 10) << formatWhole(negBin.n, 10) << "\n";
 }
 
 nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32_t> counts, std::int64_t n,
@@ -128,25 +153,32 @@ nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32
   }
   j["fits"] = fits;
   j["accepted"] = search.numComponents;
-  const std::span<const double> lambda(search.lambda);
-  const std::span<const double> weight(search.weight);
+  const MixtureEstimate mixture = mixtureEstimate(counts, search);
   j["mixture"] = {{"lambda", search.lambda},
                   {"weight", search.weight},
-                  {"n0", jsonOrNull(nearestInt(estimateN0(counts, lambda, weight)))},
-                  {"nall", jsonOrNull(nearestInt(estimateNall(counts, lambda, weight)))}};
+                  {"n0", wholeJson(mixture.n0)},
+                  {"nall", wholeJson(mixture.nall)}};
+  if (!mixture.n0 || !mixture.nall) j["mixture"]["reason"] = mixture.reason;
   nlohmann::json zelterman = nlohmann::json::array();
-  for (std::size_t i = 0; i < 4; ++i) {
-    zelterman.push_back({{"n0", jsonOrNull(closedForm[i].n0)}, {"n", jsonOrNull(closedForm[i].n)}});
-  }
+  for (std::size_t i = 0; i < 4; ++i) zelterman.push_back(rowJson(closedForm[i]));
   j["zelterman"] = zelterman;
-  j["chao"] = {{"n0", jsonOrNull(closedForm[4].n0)}, {"n", jsonOrNull(closedForm[4].n)}};
-  j["negativeBinomial"] = {{"n0", jsonOrNull(negBin.n0)}, {"n", jsonOrNull(negBin.n)}};
+  j["chao"] = rowJson(closedForm[4]);
+  j["negativeBinomial"] = rowJson(negBin);
   return j;
+}
+
+// The search, with the still-running lines on `progress` when there is one
+// (its own log lines, with --log, go to the log sink instead).
+SearchResult searchWithProgress(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                const LogSink& log, std::ostream* progress) {
+  if (log || progress == nullptr) return componentSearch(counts, settings, true, log);
+  ProgressWatch watch(*progress, progressInterval);
+  return componentSearch(counts, settings, true, watch.sink());
 }
 
 }  // namespace
 
-int runEstimate(const EstimateOptions& options, std::ostream& out) {
+int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream* progress) {
   const std::vector<std::int32_t> counts = loadCounts(options.file);
   if (const std::optional<std::string> problem = countTableProblem(counts)) {
     throw BadInput{options.file + ": " + *problem};
@@ -159,7 +191,7 @@ int runEstimate(const EstimateOptions& options, std::ostream& out) {
     out << listDirected(calculationStartText) << "\n";
     log = [&out](const std::string& line) { out << line << "\n"; };
   }
-  const SearchResult search = componentSearch(counts, settings, true, log);
+  const SearchResult search = searchWithProgress(counts, settings, log, progress);
   if (options.log) {
     out << listDirected(calculationEndText) << "\n";
     std::vector<double> n0, nall, bic;
@@ -173,7 +205,7 @@ int runEstimate(const EstimateOptions& options, std::ostream& out) {
   }
 
   const std::vector<ClosedFormEstimate> closedForm = closedFormEstimates(counts, n);
-  const ClosedFormEstimate negBin = negativeBinomial(counts, options.exactness, closedForm[4].n0);
+  const ClosedFormEstimate negBin = negativeBinomialRow(counts, options.exactness);
 
   if (options.json) {
     out << toJson(options, counts, n, search, closedForm, negBin).dump(2) << "\n";

@@ -2,6 +2,7 @@
 // tallyfold-cli estimate: the calculation of the windowed program in batch
 // form — the NPMLE search with its recorded fits, the Zelterman and Chao
 // estimates and the negative-binomial estimate of one count data file.
+#include <chrono>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -17,7 +18,12 @@ struct EstimateOptions {
   bool json = false;
 };
 
+// A still-running line every this long while a search runs.
+inline constexpr std::chrono::seconds progressInterval{5};
+
 // Writes the results to `out`; returns the exit code. Throws BadInput.
-int runEstimate(const EstimateOptions& options, std::ostream& out);
+// With `progress`, a search that runs longer than progressInterval writes
+// a still-running line there at every interval (without --log only).
+int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream* progress = nullptr);
 
 }  // namespace tallyfold::cli

@@ -1,7 +1,6 @@
 #include "cli/SimulateCommand.h"
 
 #include <cmath>
-#include <filesystem>
 #include <ostream>
 #include <span>
 #include <string>
@@ -12,9 +11,9 @@
 
 #include "cli/BootstrapCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/RunFiles.h"
 #include "common/FieldLayout.h"
 #include "numeric/RandomStream.h"
-#include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/SimulationSummary.h"
@@ -34,28 +33,12 @@ std::int32_t chooseSeed(const std::optional<std::int64_t>& seed) {
   return seed ? static_cast<std::int32_t>(*seed) : clockSeedNow();
 }
 
-// The files a run writes, with missing folders told on `err`.
-struct FileSink {
-  OutputFolders folders;
-  std::ostream& err;
-  std::vector<std::string> written;
-
-  void note(const FileOutcome& outcome, const std::filesystem::path& folder) {
-    if (outcome.folderMessage) err << "tallyfold-cli: " << *outcome.folderMessage << " (" << folder.string() << ")\n";
-    for (const std::filesystem::path& path : outcome.written) written.push_back(path.string());
-  }
-
-  // Writes the sample files once the samples are drawn, when they are wanted.
-  SamplesDrawn sampleWriter(bool wanted, int numCounts) {
-    if (!wanted) return {};
-    return [this, numCounts](const SampleTable& samples) {
-      note(writeSampleFiles(folders, samples, numCounts), folders.sim());
-    };
-  }
-};
-
-OutputFolders foldersFor(const std::optional<std::string>& outDir) {
-  return outDir ? OutputFolders{*outDir} : defaultOutputFolders();
+// Writes the sample files once the samples are drawn, when they are wanted.
+SamplesDrawn sampleWriter(RunFiles& files, bool wanted, int numCounts) {
+  if (!wanted) return {};
+  return [&files, numCounts](const SampleTable& samples) {
+    files.note(writeSampleFiles(files.folders(), samples, numCounts));
+  };
 }
 
 // The per-estimator table, the bias beside each, and (for the study, which
@@ -154,15 +137,15 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   if (const std::optional<std::string> problem = studySettingsProblem(s)) throw BadInput{*problem};
   const std::int32_t seed = chooseSeed(options.seed);
 
+  RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  FileSink files{foldersFor(options.outDir), err, {}};
-  const SamplesDrawn samplesDrawn = files.sampleWriter(options.samples, s.numCounts);
-  const StudyResult result = runSimulationStudy(s, stream, {}, {}, samplesDrawn);
+  const StudyResult result = runSimulationStudy(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts));
   if (options.interim) {
-    files.note(writeInterimFile(files.folders, InterimKind::study, result.tables, result.components, result.evalMedian),
-               files.folders.temp);
+    files.note(
+        writeInterimFile(files.folders(), InterimKind::study, result.tables, result.components, result.evalMedian));
   }
   const SimulationSummary summary = summarizeSimulation(result.tables, s.populationSize, result.evalMedian);
+  files.writeSummary(summary);
 
   if (options.json) {
     nlohmann::json j;
@@ -179,7 +162,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     j["replications"] = replicatesJson(result.tables, &result.components, result.evalMedian);
     j["summary"] = summaryJson(studyEstimatorNames, summary);
     j["summaryFile"] = summaryFileLines(summary);
-    j["files"] = files.written;
+    j["files"] = files.written();
     out << j.dump(2) << "\n";
     return exitSuccess;
   }
@@ -196,7 +179,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
       << ", seed " << seed << ", exactness " << formatF(options.exactness, 13, 11) << ", criterion "
       << criterionName(options.criterion) << ", maximum components " << options.maxComponents << ", evaluation "
       << (s.evaluate ? std::to_string(s.bootReplications) + " bootstrap samples" : std::string("off")) << "\n\n";
-  printSummary(out, studyEstimatorNames, summary, true, files.written);
+  printSummary(out, studyEstimatorNames, summary, true, files.written());
   return exitSuccess;
 }
 
@@ -206,13 +189,13 @@ int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out
   if (const std::optional<std::string> problem = poissonGammaSettingsProblem(s)) throw BadInput{*problem};
   const std::int32_t seed = chooseSeed(options.seed);
 
+  // The Poisson-Gamma simulation writes no summary file.
+  RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  FileSink files{foldersFor(options.outDir), err, {}};
-  const SamplesDrawn samplesDrawn = files.sampleWriter(options.samples, s.numCounts);
-  const PoissonGammaResult result = runPoissonGammaSimulation(s, stream, {}, {}, samplesDrawn);
+  const PoissonGammaResult result =
+      runPoissonGammaSimulation(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts));
   if (options.interim) {
-    files.note(writeInterimFile(files.folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt),
-               files.folders.temp);
+    files.note(writeInterimFile(files.folders(), InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }
   const SimulationSummary summary = summarizeSimulation(result.tables, s.populationSize);
 
@@ -224,14 +207,14 @@ int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out
     j["replications"] = replicatesJson(result.tables, nullptr, std::nullopt);
     // The Poisson-Gamma simulation writes no summary file.
     j["summary"] = summaryJson(poissonGammaEstimatorNames, summary);
-    j["files"] = files.written;
+    j["files"] = files.written();
     out << j.dump(2) << "\n";
     return exitSuccess;
   }
   out << "Tallyfold Poisson-Gamma simulation, alpha " << s.alpha << ", kappa " << s.kappa << "\n";
   out << "N = " << s.populationSize << ", replications " << s.replications << ", counts " << s.numCounts
       << ", seed " << seed << "\n\n";
-  printSummary(out, poissonGammaEstimatorNames, summary, false, files.written);
+  printSummary(out, poissonGammaEstimatorNames, summary, false, files.written());
   return exitSuccess;
 }
 

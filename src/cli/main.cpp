@@ -1,7 +1,8 @@
 // tallyfold-cli: the batch companion of the windowed program, over the same
 // numerical engines.
-#include <cmath>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -10,9 +11,11 @@
 #include "cli/BootstrapCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/EstimateCommand.h"
+#include "cli/SearchProgress.h"
 #include "cli/SimulateCommand.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
+#include "simulation/SimulationEngine.h"
 
 namespace {
 
@@ -39,7 +42,9 @@ int run(int argc, char** argv) {
   std::string bootstrapCriterion = "max";
   CLI::App* bootstrapCommand = app.add_subcommand("bootstrap", "bootstrap of the seven estimators");
   bootstrapCommand->add_option("FILE", bootstrap.file, "count data file: line x holds f(x)")->required();
-  bootstrapCommand->add_option("--replications", bootstrap.replications, "number of bootstrap samples (default 10)");
+  bootstrapCommand->add_option("--replications", bootstrap.replications,
+                               "number of bootstrap samples, at least 1 (default 10); refused when the run needs more "
+                               "than the machine's memory");
   bootstrapCommand->add_option("--criterion", bootstrapCriterion, "stop criterion: npmle, bic or max (default max)");
   bootstrapCommand->add_option("--max-components", bootstrap.maxComponents, "largest number of components for max");
   bootstrapCommand->add_option("--exactness", bootstrap.exactness, "exactness of computation (default 1.0E-7)");
@@ -65,13 +70,19 @@ int run(int argc, char** argv) {
       ->excludes(fromData)
       ->needs(lambdas);
   simulateCommand->add_option("--population", simulate.populationSize, "population size N (default 5000)");
-  simulateCommand->add_option("--replications", simulate.replications, "number of samples (default 10)");
-  simulateCommand->add_option("--counts", simulate.counts, "largest count kept K (default 15, or m of the data)");
+  simulateCommand->add_option("--replications", simulate.replications,
+                              "number of samples, at least 1 (default 10); refused when the run needs more than the "
+                              "machine's memory");
+  simulateCommand->add_option("--counts", simulate.counts,
+                              "largest count kept K, 1.." + std::to_string(largestNumCounts) +
+                                  " (2.. with the bootstrap evaluation; default 15, or m of the data)");
   simulateCommand->add_option("--criterion", simulateCriterion, "stop criterion: npmle, bic or max (default max)");
   simulateCommand->add_option("--max-components", simulate.maxComponents, "largest number of components for max");
   simulateCommand->add_option("--exactness", simulate.exactness, "exactness of computation (default 1.0E-7)");
   CLI::Option* bootEval =
-      simulateCommand->add_option("--boot-eval", bootEvaluation, "bootstrap samples per replicate (default 30)");
+      simulateCommand->add_option("--boot-eval", bootEvaluation,
+                                  "bootstrap samples per replicate, at least 1 (default 30); refused when the run "
+                                  "needs more than the machine's memory");
   simulateCommand->add_flag("--no-boot-eval", noBootEvaluation, "no bootstrap evaluation")->excludes(bootEval);
   simulateCommand->add_option("--seed", simulate.seed, "state of the random stream, 1..2147483646 (default: clock)");
   simulateCommand->add_option("--out", simulate.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
@@ -84,8 +95,11 @@ int run(int argc, char** argv) {
   pgCommand->add_option("--alpha", pg.alpha, "probability parameter alpha (default 0.5)");
   pgCommand->add_option("--kappa", pg.kappa, "shape kappa (default 0.75)");
   pgCommand->add_option("--population", pg.populationSize, "population size N (default 5000)");
-  pgCommand->add_option("--replications", pg.replications, "number of samples (default 10)");
-  pgCommand->add_option("--counts", pg.counts, "largest count kept K (default 15)");
+  pgCommand->add_option("--replications", pg.replications,
+                        "number of samples, at least 1 (default 10); refused when the run needs more than the "
+                        "machine's memory");
+  pgCommand->add_option("--counts", pg.counts,
+                        "largest count kept K, 2.." + std::to_string(largestNumCounts) + " (default 15)");
   pgCommand->add_option("--seed", pg.seed, "state of the random stream, 1..2147483646 (default: clock)");
   pgCommand->add_option("--out", pg.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   pgCommand->add_flag("--samples", pg.samples, "write the samples sample1.txt ... into Sim");
@@ -103,23 +117,18 @@ int run(int argc, char** argv) {
 
   if (estimateCommand->parsed()) {
     estimate.criterion = parseCriterion(criterion);
-    if (!(estimate.exactness > 0.0) || !std::isfinite(estimate.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
-    return runEstimate(estimate, std::cout);
+    checkSearchOptions(estimate.exactness, estimate.maxComponents, std::cerr);
+    const bool progress = showsProgress(estimate.log, standardErrorIsTerminal());
+    return runEstimate(estimate, std::cout, progress ? &std::cerr : nullptr);
   }
   if (bootstrapCommand->parsed()) {
     bootstrap.criterion = parseCriterion(bootstrapCriterion);
-    if (!(bootstrap.exactness > 0.0) || !std::isfinite(bootstrap.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
+    checkSearchOptions(bootstrap.exactness, bootstrap.maxComponents, std::cerr);
     return runBootstrapCommand(bootstrap, std::cout, std::cerr);
   }
   if (simulateCommand->parsed()) {
     simulate.criterion = parseCriterion(simulateCriterion);
-    if (!(simulate.exactness > 0.0) || !std::isfinite(simulate.exactness)) {
-      throw BadInput{"--exactness must be a positive number"};
-    }
+    checkSearchOptions(simulate.exactness, simulate.maxComponents, std::cerr);
     if (bootEvaluation) simulate.bootReplications = *bootEvaluation;
     simulate.evaluate = !noBootEvaluation;
     return runSimulateCommand(simulate, std::cout, std::cerr);
@@ -140,5 +149,13 @@ int main(int argc, char** argv) {
     // The error facility has printed the message already.
     std::cerr << "Stop - Program terminated.\n";
     return exitNumericalError;
+  } catch (const std::bad_alloc&) {
+    // The settings checks refuse what cannot fit; this is what they could
+    // not foresee (the output of a very large run, memory taken by others).
+    std::cerr << "tallyfold-cli: not enough memory for this run\n";
+    return exitBadInput;
+  } catch (const std::exception& e) {
+    std::cerr << "tallyfold-cli: " << e.what() << "\n";
+    return exitBadInput;
   }
 }

@@ -54,21 +54,16 @@ void startCalculation() {
 
 void acceptCalculation(Dialog& dialog) {
   GlobalVar& g = globalVar();
-  WindowServices& w = windows();
-  const std::string exactnessText = dialog.text(idExactness);
-  const std::string maxComponentsText = dialog.text(idMaxComponents);
-  // A text that is not a number, or an exactness that is not positive,
-  // keeps the dialog open.
-  const std::optional<double> exactness = readListReal(exactnessText);
+  // Both fields are checked before anything is stored: a refused value
+  // keeps the dialog open with the user's text and never reaches the
+  // settings.
+  const std::optional<double> exactness = readListReal(dialog.text(idExactness));
   if (!exactness || !(*exactness > 0.0)) {
-    w.messageBox("Error occur by Exactness of computation!", "Error");
+    windows().messageBox("Error occur by Exactness of computation!", "Error");
     return;
   }
-  const std::optional<std::int32_t> maxComponents = readListInteger(maxComponentsText);
-  if (!maxComponents) {
-    w.messageBox("Error occur by Maximum number of components!", "Error");
-    return;
-  }
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
   writeStatus("Start the computation!");
   writeStatus("waiting...");
   g.stopCriterion = criterionRadios.read(dialog);

@@ -46,7 +46,11 @@ bool EMGFU(const SearchSettings& settings, std::optional<int> logUnit, bool reco
     log = [unit](const std::string& line) { windows().writeLine(unit, line); };
   }
   SearchResult result = componentSearch(g.counts, settings, record, log);
-  if (!result.estimable) return false;
+  if (!result.estimable) {
+    g.clearFittedMixture();
+    if (record) g.results.reset();
+    return false;
+  }
 
   g.numComponents = result.numComponents;
   g.lambda = std::move(result.lambda);

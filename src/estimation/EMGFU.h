@@ -10,7 +10,10 @@ namespace tallyfold {
 
 // logUnit: the window that receives the search's progress lines, if any.
 // record: rebuild the result tables from this run's fits.
-// Returns false, changing nothing, when the count table cannot be estimated.
+// Returns false when no mixture can be fitted to the count table
+// (mixtureProblem): the shared state then holds no fitted mixture and, with
+// record, no result tables, so nothing of another table's fit stands in
+// for this one.
 bool EMGFU(std::optional<int> logUnit = std::nullopt, bool record = false);
 
 // The same with settings copied earlier (a worker uses the settings of the

@@ -63,14 +63,19 @@ double negBinProb(std::int32_t x, float kappa, float p) {
   return c * static_cast<double>(q) * std::pow(static_cast<double>(p), static_cast<double>(kappa));
 }
 
-bool negBinEstimate(std::span<const std::int32_t> counts, double eps, double& f0, double& total) {
-  if (countTableProblem(counts)) return false;
-  const auto chaoValue = chao(counts);
-  if (!chaoValue) return false;
+namespace {
 
+// How negBinIterate ended: with an estimate, at the iteration limit (f0 =
+// -1.0, total n - 1), or without an estimate.
+enum class NegBinOutcome { converged, iterationLimit, noOverdispersion, noShape, notFinite };
+
+// The fixed point f0 = p^kappa (n + f0) from h(0) = start; see
+// negBinEstimate. Leaves f0 and total untouched without an estimate.
+NegBinOutcome negBinIterate(std::span<const std::int32_t> counts, double start, double eps, double& f0,
+                            double& total) {
   const int entries = static_cast<int>(counts.size()) + 1;
   std::vector<float> h(static_cast<std::size_t>(entries));
-  h[0] = static_cast<float>(*chaoValue);
+  h[0] = static_cast<float>(start);
   for (std::size_t x = 1; x < h.size(); ++x) h[x] = static_cast<float>(counts[x - 1]);
 
   double estimate = 0.0;
@@ -82,27 +87,76 @@ bool negBinEstimate(std::span<const std::int32_t> counts, double eps, double& f0
     const double mean = classMean(entries, h.data());
     const double variance = classVariance(entries, h.data(), mean);
     // Without overdispersion no negative binomial has these moments.
-    if (!(variance > mean)) return false;
+    if (!(variance > mean)) return NegBinOutcome::noOverdispersion;
     const auto kappa = static_cast<float>(mean * mean / (variance - mean));
     const auto p = static_cast<float>(mean / variance);
-    if (!(kappa >= smallestShape) || !std::isfinite(kappa) || !(p > 0.0f)) return false;
+    if (!(kappa >= smallestShape) || !std::isfinite(kappa) || !(p > 0.0f)) return NegBinOutcome::noShape;
     const double size = tableSize(entries, h.data());
     estimate = negBinProb(0, kappa, p) * size;
-    if (!std::isfinite(estimate)) return false;
+    if (!std::isfinite(estimate)) return NegBinOutcome::notFinite;
     h[0] = static_cast<float>(estimate);
     difference = std::fabs(previous - estimate);
     previous = estimate;
     ++iteration;
   }
-  if (iteration >= negBinIterationLimit) {
+  const bool limitReached = iteration >= negBinIterationLimit;
+  if (limitReached) {
     estimate = -1.0;
     h[0] = -1.0f;
   }
   const double completed = tableSize(entries, h.data());
-  if (!std::isfinite(completed)) return false;
+  if (!std::isfinite(completed)) return NegBinOutcome::notFinite;
   if (iteration > 0) f0 = estimate;  // eps >= 1.0 leaves the caller's value
   total = completed;
-  return true;
+  return limitReached ? NegBinOutcome::iterationLimit : NegBinOutcome::converged;
+}
+
+// Why an outcome is no estimate, in words for the user.
+std::string describe(NegBinOutcome outcome) {
+  switch (outcome) {
+    case NegBinOutcome::iterationLimit: return std::string(negBinIterationLimitReason);
+    case NegBinOutcome::noOverdispersion:
+      return "no overdispersion: the variance of the completed table does not exceed its mean";
+    case NegBinOutcome::noShape:
+      return "no usable fit: the shape kappa is below 1.0E-37 or not finite, or p is not positive";
+    case NegBinOutcome::notFinite: return "the iteration has no finite value";
+    case NegBinOutcome::converged: break;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool negBinEstimate(std::span<const std::int32_t> counts, double eps, double& f0, double& total) {
+  if (countTableProblem(counts)) return false;
+  const WholeEstimate chaoValue = chao(counts);
+  if (!chaoValue) return false;
+  const NegBinOutcome outcome = negBinIterate(counts, *chaoValue, eps, f0, total);
+  return outcome == NegBinOutcome::converged || outcome == NegBinOutcome::iterationLimit;
+}
+
+NegBinResult negativeBinomial(std::span<const std::int32_t> counts, double eps) {
+  NegBinResult result;
+  if (std::optional<std::string> problem = countTableProblem(counts)) {
+    result.reason = std::move(*problem);
+    return result;
+  }
+  const WholeEstimate chaoValue = chao(counts);
+  if (!chaoValue) {
+    result.reason = "no Chao start value: " + chaoProblem(counts).value_or("no finite value");
+    return result;
+  }
+  double f0 = *chaoValue;
+  double total = 0.0;
+  const NegBinOutcome outcome = negBinIterate(counts, *chaoValue, eps, f0, total);
+  if (outcome != NegBinOutcome::converged) {
+    // The limit's marker f0 = -1.0 is no estimate, and neither is its n - 1.
+    result.reason = describe(outcome);
+    return result;
+  }
+  result.n0 = wholeEstimate(f0);
+  result.n = wholeEstimate(total);
+  return result;
 }
 
 }  // namespace tallyfold

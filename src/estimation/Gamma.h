@@ -10,12 +10,33 @@
 // with mean kappa (1 - p) / p and variance kappa (1 - p) / p^2.
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+
+#include "estimation/WholeEstimate.h"
 
 namespace tallyfold {
 
 // At most this many iterations; reaching it gives f0 = -1.0.
 inline constexpr std::int32_t negBinIterationLimit = 10000;
 
+// The reason given when the iteration reaches its limit.
+inline constexpr std::string_view negBinIterationLimitReason = "iteration limit";
+
+// The negative-binomial estimate of a table, or why there is none.
+struct NegBinResult {
+  WholeEstimate n0;    // f0, the estimated number of unseen units
+  WholeEstimate n;     // the completed table's size n + f0
+  std::string reason;  // in words for the user, when there is no estimate
+};
+
+// The estimate every caller uses: negBinEstimate started from the Chao
+// value, with no estimate (and the reason) where negBinEstimate has none,
+// where the table has no Chao value and where the iteration reaches its
+// limit. eps >= 1.0 runs no iteration: f0 is the Chao value.
+NegBinResult negativeBinomial(std::span<const std::int32_t> counts, double eps);
+
+// The raw iteration under negativeBinomial, from h(0) = the Chao value.
 // Iterates while the change of f0 exceeds eps (the first change is measured
 // from 0.0, so every call stands on its own). On success f0 is the estimate
 // (or -1.0 when the iteration limit was reached) and total the completed

@@ -16,6 +16,10 @@ std::string formatMaxGradient(double value);
 // toward zero; the no-estimate text when it is not finite or does not fit.
 std::string formatWholeEstimate(double value, int width);
 
+// What the results window shows in place of the fits when no mixture can be
+// fitted to the table; the reason in words (mixtureProblem) follows it.
+inline constexpr std::string_view noMixtureEstimate = "no estimate";
+
 // The first and last lines of the "LOG" window around the search's lines.
 inline constexpr std::string_view calculationStartText = "calculate Nonparametric Maximum Likelihood Estimation";
 inline constexpr std::string_view calculationEndText = "Nonparametric Maximum Likelihood Estimation finished";

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "common/NearestInteger.h"
 #include "estimation/CountTable.h"
 
 namespace tallyfold {
@@ -16,14 +15,21 @@ float frequency(std::span<const std::int32_t> counts, std::size_t i) {
   return c == 0 ? 0.5f : static_cast<float>(c);
 }
 
-bool estimable(std::span<const std::int32_t> counts) {
-  return counts.size() >= 2 && !countTableProblem(counts);
+// Why a table has no closed-form estimate: its countTableProblem, or one
+// count class only (then f2 = 0). From two classes on f1 and f2 are at
+// least 0.5, every rate is positive and finite, and so is every estimate.
+std::optional<std::string> closedFormProblem(std::span<const std::int32_t> counts, const char* oneClass) {
+  if (std::optional<std::string> problem = countTableProblem(counts)) return problem;
+  if (counts.size() < 2) return std::string(oneClass);
+  return std::nullopt;
 }
 
+bool estimable(std::span<const std::int32_t> counts) { return !closedFormProblem(counts, ""); }
+
 // N0 = (1 / (1 - e^-lambda) - 1) n, rounded.
-std::optional<std::int32_t> unseenFromRate(std::span<const std::int32_t> counts, double lambda) {
+WholeEstimate unseenFromRate(std::span<const std::int32_t> counts, double lambda) {
   const double n = static_cast<double>(observedUnits(counts));
-  return nearestInt((1.0 / (1.0 - std::exp(-lambda)) - 1.0) * n);
+  return wholeEstimate((1.0 / (1.0 - std::exp(-lambda)) - 1.0) * n);
 }
 
 // The rate is the quotient of two single-precision sums, taken in double
@@ -34,14 +40,14 @@ double rate(float numerator, float denominator) {
 
 }  // namespace
 
-std::optional<std::int32_t> zelterman1(std::span<const std::int32_t> counts) {
+WholeEstimate zelterman1(std::span<const std::int32_t> counts) {
   if (!estimable(counts)) return std::nullopt;
   const float f1 = frequency(counts, 1);
   const float f2 = frequency(counts, 2);
   return unseenFromRate(counts, rate(f2, f1) * 2.0);
 }
 
-std::optional<std::int32_t> zelterman2(std::span<const std::int32_t> counts) {
+WholeEstimate zelterman2(std::span<const std::int32_t> counts) {
   if (!estimable(counts)) return std::nullopt;
   const float f1 = frequency(counts, 1);
   const float f2 = frequency(counts, 2);
@@ -49,7 +55,7 @@ std::optional<std::int32_t> zelterman2(std::span<const std::int32_t> counts) {
   return unseenFromRate(counts, rate(3.0f * f3 + 2.0f * f2, f2 + f1));
 }
 
-std::optional<std::int32_t> zelterman3(std::span<const std::int32_t> counts) {
+WholeEstimate zelterman3(std::span<const std::int32_t> counts) {
   if (!estimable(counts)) return std::nullopt;
   const float f1 = frequency(counts, 1);
   const float f2 = frequency(counts, 2);
@@ -58,7 +64,7 @@ std::optional<std::int32_t> zelterman3(std::span<const std::int32_t> counts) {
   return unseenFromRate(counts, rate((2.0f * f4 + f2) * 2.0f + 3.0f * f3, f3 + f2 + f1));
 }
 
-std::optional<std::int32_t> zelterman4(std::span<const std::int32_t> counts) {
+WholeEstimate zelterman4(std::span<const std::int32_t> counts) {
   if (!estimable(counts)) return std::nullopt;
   const float f1 = frequency(counts, 1);
   const float f2 = frequency(counts, 2);
@@ -68,11 +74,19 @@ std::optional<std::int32_t> zelterman4(std::span<const std::int32_t> counts) {
   return unseenFromRate(counts, rate((2.0f * f4 + f2) * 2.0f + 3.0f * f3 + 5.0f * f5, f2 + f1 + f4 + f3));
 }
 
-std::optional<std::int32_t> chao(std::span<const std::int32_t> counts) {
+WholeEstimate chao(std::span<const std::int32_t> counts) {
   if (!estimable(counts)) return std::nullopt;
   const float f1 = frequency(counts, 1);
   const float f2 = frequency(counts, 2);
-  return nearestInt(rate(f1 * f1, f2 * 2.0f));
+  return wholeEstimate(rate(f1 * f1, f2 * 2.0f));
+}
+
+std::optional<std::string> zeltermanProblem(std::span<const std::int32_t> counts) {
+  return closedFormProblem(counts, "f2 = 0 (one count class only): the rate is 0, N0 has no finite value");
+}
+
+std::optional<std::string> chaoProblem(std::span<const std::int32_t> counts) {
+  return closedFormProblem(counts, "f2 = 0 (one count class only): f1*f1/(2*f2) divides by zero");
 }
 
 }  // namespace tallyfold

@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
 #include "common/Text.h"
 #include "estimation/CountTable.h"
 #include "estimation/ResultFormat.h"
+#include "estimation/WholeEstimate.h"
 #include "estimation/Zelterman.h"
 #include "shell/CommandSupport.h"
 #include "shell/GlobalVar.h"
@@ -58,6 +61,34 @@ std::optional<std::int64_t> widen(std::optional<std::int32_t> v) {
   return v ? std::optional<std::int64_t>(*v) : std::nullopt;
 }
 
+// `text` broken at blanks into lines of at most `width` characters (a
+// longer word stands alone on its line).
+std::vector<std::string> wrapWords(std::string_view text, std::size_t width) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view word = text.substr(start, end - start);
+    if (!line.empty() && line.size() + 1 + word.size() > width) {
+      lines.push_back(line);
+      line.clear();
+    }
+    if (!word.empty()) {
+      if (!line.empty()) line += ' ';
+      line += word;
+    }
+    start = end + 1;
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// Characters of the table font that fit between the window's left margin
+// and the end of its 700-pixel rules.
+constexpr std::size_t reasonWidth = 76;
+
 }  // namespace
 
 void showResults() {
@@ -91,6 +122,22 @@ void drawResultTables(int unit, int& y) {
   y = static_cast<int>(static_cast<float>(y) + rowHeight);
   w.drawLine(unit, 0, y, 700, y);
 
+  // A table without a mixture fit: one block that says so, with N0 and
+  // Nall as no estimate and the reason below, in place of the fits.
+  if (const std::optional<std::string> problem = mixtureProblem(g.counts)) {
+    const int mid = static_cast<int>(rowHeight);
+    draw(5, y + mid, noMixtureEstimate);
+    draw(xN0, y + mid, formatEstimate(std::nullopt, 10));
+    draw(xNall, y + mid, formatEstimate(std::nullopt, 10));
+    const std::vector<std::string> reason = wrapWords(*problem, reasonWidth);
+    for (std::size_t i = 0; i < reason.size(); ++i) {
+      draw(5, y + mid + static_cast<int>(rowHeight * static_cast<float>(i + 1)), reason[i]);
+    }
+    y = static_cast<int>(static_cast<float>(y) + rowHeight * static_cast<float>(reason.size() + 1));
+    y += 30;
+    w.drawLine(unit, 0, y, 700, y);
+  }
+
   const int recorded = g.results ? g.results->size() : 0;
   const int shown = std::min<int>(g.numComponents, recorded);
   for (int s = 1; s <= shown; ++s) {
@@ -121,8 +168,10 @@ void drawResultTables(int unit, int& y) {
   y += 2 * gap;
   w.selectFont(unit, "t'Arial'h16w9");
   const std::int64_t n = observedUnits(g.counts);
-  const std::array<std::optional<std::int32_t>, 4> zelterman{zelterman1(g.counts), zelterman2(g.counts),
-                                                             zelterman3(g.counts), zelterman4(g.counts)};
+  // The window shows 32-bit estimates: no estimate beyond them.
+  const std::array<std::optional<std::int32_t>, 4> zelterman{
+      narrowEstimate(zelterman1(g.counts)), narrowEstimate(zelterman2(g.counts)),
+      narrowEstimate(zelterman3(g.counts)), narrowEstimate(zelterman4(g.counts))};
   const std::array<int, 4> gaps{9, 9, 14, 14};
   RowText n0Row("n0");
   RowText nRow("N");
@@ -137,7 +186,7 @@ void drawResultTables(int unit, int& y) {
   y += 2 * gap;
   draw(5, y, " Chao   f0=f1*f1/(2*f2)  ");
   y += 2 * gap;
-  const std::optional<std::int32_t> chaoN0 = chao(g.counts);
+  const std::optional<std::int32_t> chaoN0 = narrowEstimate(chao(g.counts));
   RowText chaoN0Row("n0");
   chaoN0Row.append(7, formatEstimate(widen(chaoN0), 10));
   draw(5, y, chaoN0Row.str());

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/ListDirected.h"
 #include "estimation/CountTable.h"
 #include "shell/GlobalVar.h"
 
@@ -25,6 +26,19 @@ std::unique_ptr<Dialog> loadDialogOrReport(int templateId) {
   std::unique_ptr<Dialog> dialog = windows().loadDialog(templateId);
   if (!dialog) windows().writeDefaultOutput("error: resource not found");
   return dialog;
+}
+
+std::optional<std::int32_t> readMaxComponents(std::string_view text) {
+  const std::optional<std::int32_t> value = readListInteger(text);
+  if (!value) {
+    windows().messageBox("Error occur by Maximum number of components!", "Error");
+    return std::nullopt;
+  }
+  if (*value < 1) {
+    windows().messageBox("Error occur by Maximum number of components: it must be 1 or more!", "Error");
+    return std::nullopt;
+  }
+  return value;
 }
 
 void CriterionRadios::show(Dialog& dialog, std::int32_t criterion) const {

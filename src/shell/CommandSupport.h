@@ -4,6 +4,7 @@
 // opening a text window of its own.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "shell/WindowServices.h"
@@ -18,6 +19,13 @@ bool requireEstimableData();
 // The dialog of a template, or nullptr after writing "error: resource not
 // found" to the default output window.
 std::unique_ptr<Dialog> loadDialogOrReport(int templateId);
+
+// The maximum number of components of a dialog field (101, 102, 105): a
+// list-directed integer of at least 1, as the command-line program takes
+// it. Otherwise shows "Error occur by Maximum number of components!" (a
+// text that is not a number) or the same field with its range (a number
+// below 1), title "Error", and gives no value.
+std::optional<std::int32_t> readMaxComponents(std::string_view text);
 
 // The radio buttons of the stop criterion (1 NPMLE, 2 BIC, 3 MAX): any value
 // other than 2 or 3 selects NPMLE.

@@ -35,14 +35,18 @@ void GlobalVar::resetAll() {
   dataFileName.clear();
   counts.clear();
   maxComponents = 2;
+  clearFittedMixture();
+  results.reset();
+  editedComponent = 0;
+}
+
+void GlobalVar::clearFittedMixture() {
   numComponents = 1;
   lambda.clear();
   weight.clear();
   posterior = Matrix<double>();
   maxGradient = 0.0;
   bestBic = 0.0;
-  results.reset();
-  editedComponent = 0;
 }
 
 GlobalVar& globalVar() {

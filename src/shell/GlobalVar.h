@@ -55,7 +55,13 @@ struct GlobalVar {
   std::int32_t stopCriterion = stopMax;
   std::int32_t maxComponents = 2;
 
-  // Fitted mixture.
+  // Fitted mixture: the last fit of the program's count table by the
+  // calculation. Runs of the simulation, bootstrap and Poisson-Gamma
+  // commands work on copies and leave it, and the count table, as they
+  // found them. After a calculation of a table to which no mixture can be
+  // fitted (mixtureProblem) there is none: numComponents is 1, lambda,
+  // weight and posterior are empty, maxGradient and bestBic are 0, and the
+  // result tables do not exist.
   std::int32_t numComponents = 1;
   std::vector<double> lambda;
   std::vector<double> weight;
@@ -63,6 +69,8 @@ struct GlobalVar {
   double maxGradient = 0.0;
   double bestBic = 0.0;
   bool mixtureExists() const { return !lambda.empty(); }
+  // No fitted mixture, as at the start of the program.
+  void clearFittedMixture();
 
   // Results of the last recorded calculation.
   std::optional<ResultTables> results;

@@ -1,6 +1,5 @@
 #include "simulation/Boot.h"
 
-#include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,8 +8,6 @@
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
 #include "common/NearestInteger.h"
-#include "estimation/CountTable.h"
-#include "estimation/EMGFU.h"
 #include "estimation/EMtrun.h"
 #include "numeric/RandomStream.h"
 #include "shell/BusyGuard.h"
@@ -18,6 +15,7 @@
 #include "shell/GlobalVar.h"
 #include "shell/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
+#include "simulation/RunMemory.h"
 #include "simulation/Simoutput.h"
 #include "simulation/SimulationLog.h"
 #include "simulation/SimulationEngine.h"
@@ -36,36 +34,7 @@ constexpr int idPrintInterim = 1026;
 constexpr int idPrintSamples = 1027;
 constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
-// The observed table and its fit, as the shared state holds them.
-struct ObservedState {
-  std::vector<std::int32_t> counts;
-  std::int32_t numCountClasses = 0;
-  std::int32_t numComponents = 1;
-  std::vector<double> lambda;
-  std::vector<double> weight;
-  Matrix<double> posterior;
-  double maxGradient = 0.0;
-  double bestBic = 0.0;
-  std::int32_t populationSize = 0;
-};
-
-ObservedState saveState(const GlobalVar& g) {
-  return ObservedState{g.counts,    g.numCountClasses, g.numComponents, g.lambda,        g.weight,
-                       g.posterior, g.maxGradient,     g.bestBic,       g.populationSize};
-}
-
-// Puts the table and its fit back (the population size is the caller's
-// business).
-void restoreObserved(GlobalVar& g, const ObservedState& s) {
-  g.counts = s.counts;
-  g.numCountClasses = s.numCountClasses;
-  g.numComponents = s.numComponents;
-  g.lambda = s.lambda;
-  g.weight = s.weight;
-  g.posterior = s.posterior;
-  g.maxGradient = s.maxGradient;
-  g.bestBic = s.bestBic;
-}
+void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
 
 }  // namespace
 
@@ -88,19 +57,16 @@ void startBootstrap() {
 
 void bootstrapSettingsOk(Dialog& dialog) {
   GlobalVar& g = globalVar();
-  WindowServices& w = windows();
-  // Nothing is stored while a field is refused: the dialog stays open with
-  // the user's text.
-  const std::optional<std::int32_t> maxComponents = readListInteger(dialog.text(idMaxComponents));
-  if (!maxComponents) {
-    w.messageBox("Error occur by Maximum number of components!", "Error");
-    return;
-  }
-  // Every summary divides by the number of replications.
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
   const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
-  if (!replications || *replications < 1) {
-    w.messageBox("Error occur by Number of Replications!", "Error");
-    return;
+  if (!replications) return refuse("Error occur by Number of Replications!");
+  // Every summary divides by the number of replications, and the samples
+  // must fit in memory.
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(g.counts, *replications)) {
+    return refuse(*problem);
   }
   g.stopCriterion = criterionRadios.read(dialog);
   g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
@@ -108,21 +74,9 @@ void bootstrapSettingsOk(Dialog& dialog) {
   g.maxComponents = *maxComponents;
   g.numReplications = *replications;
 
-  const BootstrapRun run{SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.numReplications,
-                         g.printInterim != 0, g.printSamples != 0};
-  // The state before the run, put back when a numerical error abandons it.
-  auto before = std::make_shared<std::optional<ObservedState>>();
-  startComputation(
-      [run, before] {
-        *before = saveState(globalVar());
-        runBootstrap(run, processRandomStream(), outputFolders());
-      },
-      [before] {
-        if (!*before) return;
-        GlobalVar& state = globalVar();
-        restoreObserved(state, **before);
-        state.populationSize = (*before)->populationSize;
-      });
+  const BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
+                         g.numReplications, g.printInterim != 0, g.printSamples != 0};
+  startComputation([run] { runBootstrap(run, processRandomStream(), outputFolders()); });
   dialog.exit(idOk);
 }
 
@@ -131,18 +85,17 @@ void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFol
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
 
-  // The observed table's own fit, kept as the program's current fit. A table
-  // that carries no information about the means has no fit, but its
-  // replicates still have the closed-form estimates.
-  if (const std::optional<std::string> problem = countTableProblem(g.counts)) {
+  if (const std::optional<std::string> problem = bootstrapSettingsProblem(run.observed, run.replications)) {
     w.messageBox(*problem, "Error");
     return;
   }
-  const bool fitted = EMGFU(run.search, std::nullopt, false);
-  const ObservedState observed = saveState(g);
+  // The observed table's own fit gives the population size the simulation
+  // dialogs start from. A table that carries no information about the
+  // means has no fit, but its replicates still have the closed-form
+  // estimates.
+  const SearchResult fit = componentSearch(run.observed, run.search, false, {});
   const std::optional<std::int32_t> size =
-      fitted ? nearestInt(estimateNall(g.counts, g.lambda, g.weight)) : std::nullopt;
-  if (size) g.populationSize = *size;
+      fit.estimable ? nearestInt(estimateNall(run.observed, fit.lambda, fit.weight)) : std::nullopt;
 
   openSimulationLog(unit);
   // The status bar follows the replicates: each one starts with its rep line.
@@ -160,13 +113,14 @@ void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFol
     };
   }
   const BootstrapResult result =
-      bootstrapReplicates(observed.counts, run.search, run.replications, stream, log, samplesDrawn);
+      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn);
 
   if (run.printInterim) showFolderMessage(writeBootInterimFile(folders, result.tables, result.components));
   log(expectationLine(result.components, result.tables));
   log(listDirected(std::string(62, '_')));
 
-  restoreObserved(g, observed);
+  // Set only now: an abandoned run leaves the setting as it was.
+  if (size) g.populationSize = *size;
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
   simulationSummary(result.tables, std::nullopt, false, folders);

@@ -3,6 +3,7 @@
 // loaded data on a worker thread with its "LOG Simulation" window, the
 // sample and interim files, and the simulation results window.
 #include <cstdint>
+#include <vector>
 
 #include "estimation/EMtrun_alg.h"
 #include "simulation/OutputFolders.h"
@@ -14,6 +15,7 @@ class RandomStream;
 
 // What a bootstrap run works with, copied when it starts.
 struct BootstrapRun {
+  std::vector<std::int32_t> observed;  // the loaded count table
   SearchSettings search;
   std::int32_t replications = 10;
   bool printInterim = true;
@@ -24,8 +26,11 @@ struct BootstrapRun {
 void startBootstrap();
 // OK of dialog 105: reads and checks the settings, starts the run.
 void bootstrapSettingsOk(Dialog& dialog);
-// The worker's routine: the whole run over the shared data, drawing from
-// `stream` and writing into `folders`.
+// The worker's routine: the whole run over the copied table, drawing from
+// `stream` and writing into `folders`. Of the shared state it changes only
+// populationSize, to the observed table's own estimate of N, once the run
+// has finished (a table without a mixture fit leaves it as it was); the
+// count table and the fitted mixture stay as they are.
 void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders);
 
 }  // namespace tallyfold

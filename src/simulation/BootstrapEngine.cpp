@@ -44,7 +44,9 @@ Estimate truncatedMean(const std::vector<Estimate>& values) {
 }  // namespace
 
 std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::int32_t> counts) {
-  return {zelterman1(counts), zelterman2(counts), zelterman3(counts), zelterman4(counts), chao(counts)};
+  // The tables hold 32 bits: no estimate beyond them.
+  return {narrowEstimate(zelterman1(counts)), narrowEstimate(zelterman2(counts)),
+          narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts)), narrowEstimate(chao(counts))};
 }
 
 ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
@@ -59,14 +61,13 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
     row.estimates[0] = nearestInt(estimateNall(counts, fit.lambda, fit.weight));
   }
 
-  // The negative binomial starts from the Chao value. An iteration that
-  // reaches its limit marks f0 with -1.0: that is no estimate, not a size.
+  // The negative binomial starts from the Chao value; in these 32-bit
+  // tables a Chao value beyond 32 bits is no start, so no estimate.
   const std::array<Estimate, poissonGammaEstimators> closedForm = closedFormN0(counts);
-  double f0 = closedForm[4] ? static_cast<double>(*closedForm[4]) : 0.0;
-  double total = 0.0;
-  if (negBinEstimate(counts, settings.exactness, f0, total) && f0 >= 0.0) {
-    row.unobserved[1] = nearestInt(f0);
-    row.estimates[1] = nearestInt(total);
+  if (closedForm[4]) {
+    const NegBinResult negBin = negativeBinomial(counts, settings.exactness);
+    row.unobserved[1] = narrowEstimate(negBin.n0);
+    row.estimates[1] = narrowEstimate(negBin.n);
   }
 
   for (std::size_t i = 0; i < closedForm.size(); ++i) {

@@ -54,32 +54,32 @@ void startPoissonGamma() {
 
 void poissonGammaSettingsOk(Dialog& dialog) {
   GlobalVar& g = globalVar();
-  // Fields without an error path of their own: a text that is not a number
-  // keeps the dialog open and stores nothing.
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
   const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
   if (!replications) return refuse("Error occur by Number of Replications!");
-  g.numReplications = *replications;
   const std::optional<std::int32_t> populationSize = readListInteger(dialog.text(idPopulationSize));
-  g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
-  g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
   if (!populationSize) return refuse("Error occur by Population Size!");
-  g.populationSize = *populationSize;
-
   const std::optional<std::int32_t> numCounts = readListInteger(dialog.text(idNumCounts));
   if (!numCounts) return refuse("Error occur by Number of Counts!");
   const std::optional<double> alpha = readListReal(dialog.text(idAlpha));
   if (!alpha) return refuse("Error occur by Alpha!");
   const std::optional<double> kappa = readListReal(dialog.text(idKappa));
   if (!kappa) return refuse("Error occur by Kappa!");
-  g.numSimCounts = *numCounts;
-  g.pgAlpha = *alpha;
-  g.pgKappa = *kappa;
 
   PoissonGammaRun run;
-  run.settings = PoissonGammaSettings{g.pgAlpha, g.pgKappa, g.populationSize, g.numReplications, g.numSimCounts};
-  run.printInterim = g.printInterim != 0;
-  run.printSamples = g.printSamples != 0;
+  run.settings = PoissonGammaSettings{*alpha, *kappa, *populationSize, *replications, *numCounts};
+  run.printInterim = dialog.checked(idPrintInterim);
+  run.printSamples = dialog.checked(idPrintSamples);
   if (const std::optional<std::string> problem = poissonGammaSettingsProblem(run.settings)) return refuse(*problem);
+
+  g.numReplications = run.settings.replications;
+  g.populationSize = run.settings.populationSize;
+  g.printInterim = run.printInterim ? 1 : 0;
+  g.printSamples = run.printSamples ? 1 : 0;
+  g.numSimCounts = run.settings.numCounts;
+  g.pgAlpha = run.settings.alpha;
+  g.pgKappa = run.settings.kappa;
 
   startComputation([run] { runPoissonGamma(run, processRandomStream(), outputFolders()); },
                    [] { globalVar().numEstimators = 7; });
@@ -102,16 +102,13 @@ void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const Out
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
+  const PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
   if (run.printInterim) {
     showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }
 
-  // The last sample stays as the program's count table; the fitted mixture
-  // and the result tables are not this run's.
-  g.counts = std::move(result.lastCounts);
-  g.numCountClasses = run.settings.numCounts;
-
+  // The engine works on copies: the loaded count table, the fitted mixture
+  // and the result tables stay as they are.
   w.focusWindow(g.statusUnit);
   poissonGammaSummary(result.tables, true);
   g.numEstimators = 7;

@@ -21,8 +21,8 @@ struct PoissonGammaRun {
 void startPoissonGamma();
 // OK of dialog 107: reads and checks the settings, starts the run.
 void poissonGammaSettingsOk(Dialog& dialog);
-// The worker's routine. numEstimators is 5 while it runs; the count table
-// is left at the last sample with numCountClasses = K.
+// The worker's routine. numEstimators is 5 while it runs; the shared count
+// table and fitted mixture are not touched.
 void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const OutputFolders& folders);
 
 }  // namespace tallyfold

@@ -201,66 +201,65 @@ void resultDistribution(Dialog& dialog) {
 
 void simulationSettingsOk(Dialog& dialog) {
   GlobalVar& g = globalVar();
-  // Fields without an error path of their own: a text that is not a number
-  // keeps the dialog open and stores nothing.
+  // Every field is checked before anything is stored: a refused value keeps
+  // the dialog open with the user's text and never reaches the settings.
   const std::optional<double> exactness = readListReal(dialog.text(idExactness));
   if (!exactness || !(*exactness > 0.0)) return refuse("Error occur by Exactness of computation!");
-  const std::optional<std::int32_t> maxComponents = readListInteger(dialog.text(idMaxComponents));
-  if (!maxComponents) return refuse("Error occur by Maximum number of components!");
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  if (!maxComponents) return;
+  // Kept for a later study with the evaluation, so it must be usable even
+  // while the evaluation is off.
   const std::optional<std::int32_t> bootReplications = readListInteger(dialog.text(idBootReplications));
-  if (!bootReplications) return refuse("Error occur by Number of Bootstrap Replications!");
+  if (!bootReplications || *bootReplications < 1) return refuse("Error occur by Number of Bootstrap Replications!");
   const std::optional<std::int32_t> replications = readListInteger(dialog.text(idReplications));
   if (!replications) return refuse("Error occur by Number of Replications!");
-
-  g.stopCriterion = criterionRadios.read(dialog);
-  g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
-  g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
-  g.evaluatePerBootstrap = dialog.checked(idEvaluate) ? 1 : 0;
-  g.exactness = *exactness;
-  g.maxComponents = *maxComponents;
-  g.numBootReplications = *bootReplications;
-  g.numReplications = *replications;
-  g.simFromDataset = dialog.checked(idFromDataset) ? 1 : 0;
-
   const std::optional<std::int32_t> populationSize = readListInteger(dialog.text(idPopulationSize));
   if (!populationSize) return refuse("Error occur by Population Size!");
-  g.populationSize = *populationSize;
   const std::optional<std::int32_t> numCounts = readListInteger(dialog.text(idNumCounts));
   if (!numCounts) return refuse("Error occur by Number of Counts!");
-  g.numSimCounts = *numCounts;
-
-  if (g.simFromDataset != 0 && g.dataAvailable != 1) return refuse("No Data available!");
+  const bool fromDataset = dialog.checked(idFromDataset);
+  if (fromDataset && g.dataAvailable != 1) return refuse("No Data available!");
 
   SimulationRun run;
   StudySettings& s = run.study;
-  s.search = SearchSettings{g.exactness, g.stopCriterion, g.maxComponents};
-  s.populationSize = g.populationSize;
-  s.replications = g.numReplications;
-  s.numCounts = g.numSimCounts;
-  s.evaluate = g.evaluatePerBootstrap != 0;
-  s.bootReplications = g.numBootReplications;
-  s.fromDataset = g.simFromDataset != 0;
+  s.search = SearchSettings{*exactness, criterionRadios.read(dialog), *maxComponents};
+  s.populationSize = *populationSize;
+  s.replications = *replications;
+  s.numCounts = *numCounts;
+  s.evaluate = dialog.checked(idEvaluate);
+  s.bootReplications = *bootReplications;
+  s.fromDataset = fromDataset;
   if (s.fromDataset) s.observed = g.counts;
   s.lambda = g.simLambda;
   s.weight = g.simWeight;
-  run.printInterim = g.printInterim != 0;
-  run.printSamples = g.printSamples != 0;
+  run.printInterim = dialog.checked(idPrintInterim);
+  run.printSamples = dialog.checked(idPrintSamples);
   // Everything the sampler would refuse is refused here, before a thread
   // starts.
   if (const std::optional<std::string> problem = studySettingsProblem(s)) return refuse(*problem);
+
+  g.stopCriterion = s.search.stopCriterion;
+  g.printInterim = run.printInterim ? 1 : 0;
+  g.printSamples = run.printSamples ? 1 : 0;
+  g.evaluatePerBootstrap = s.evaluate ? 1 : 0;
+  g.exactness = s.search.exactness;
+  g.maxComponents = s.search.maxComponents;
+  g.numBootReplications = s.bootReplications;
+  g.numReplications = s.replications;
+  g.simFromDataset = s.fromDataset ? 1 : 0;
+  g.populationSize = s.populationSize;
+  g.numSimCounts = s.numCounts;
 
   startComputation([run] { runSimulation(run, processRandomStream(), outputFolders()); });
   dialog.exit(idOk);
 }
 
 void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders) {
-  GlobalVar& g = globalVar();
+  // The engine works on copies: the loaded count table and the fitted
+  // mixture stay as they are, whether the study finishes or fails.
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
-  // A study started over a fitted mixture gives the data and the fit back at
-  // its end; the engine works on copies, so the shared state simply stays.
-  const bool backup = g.mixtureExists();
-
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
@@ -271,25 +270,10 @@ void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputF
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
+  const StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
   if (run.printInterim) {
     showFolderMessage(
         writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
-  }
-
-  if (!backup) {
-    // The last replicate (or its evaluation's last bootstrap sample) stays
-    // as the program's count table and fit.
-    g.counts = std::move(result.lastCounts);
-    g.numCountClasses = run.study.numCounts;
-    if (result.lastFit.estimable) {
-      g.numComponents = result.lastFit.numComponents;
-      g.lambda = std::move(result.lastFit.lambda);
-      g.weight = std::move(result.lastFit.weight);
-      g.posterior = std::move(result.lastFit.posterior);
-      g.maxGradient = result.lastFit.maxGradient;
-      if (!std::isnan(result.lastFit.bestBic)) g.bestBic = result.lastFit.bestBic;
-    }
   }
 
   w.closeWindow(unit, true);

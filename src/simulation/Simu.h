@@ -46,7 +46,7 @@ std::string distributionLine(int component, double lambda, double weight);
 std::int32_t offeredPopulationSize();
 
 // The worker's routine: the whole study, drawing from `stream` and writing
-// into `folders`; leaves the shared state as a finished study does.
+// into `folders`. The shared count table and fitted mixture are not touched.
 void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders);
 
 }  // namespace tallyfold

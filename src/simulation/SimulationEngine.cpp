@@ -5,17 +5,30 @@
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
-#include "common/NearestInteger.h"
 #include "common/StoppedResult.h"
 #include "estimation/CountTable.h"
-#include "estimation/EMtrun.h"
 #include "simulation/ReplicateLog.h"
+#include "simulation/RunMemory.h"
 
 namespace tallyfold {
 
 namespace {
 
 std::string errorBy(const std::string& field) { return "Error occur by " + field + "!"; }
+
+// "Error occur by FIELD: VALUE is outside LOW .. HIGH!"
+std::string outsideRange(const std::string& field, std::int64_t value, std::int64_t low, std::int64_t high) {
+  return "Error occur by " + field + ": " + std::to_string(value) + " is outside " + std::to_string(low) + " .. " +
+         std::to_string(high) + "!";
+}
+
+// The Number of Counts outside smallest .. largestNumCounts; a value below
+// shortBelow keeps the system's short message.
+std::optional<std::string> numCountsProblem(std::int32_t k, std::int32_t smallest, std::int32_t shortBelow) {
+  if (k < shortBelow) return errorBy("Number of Counts");
+  if (k < smallest || k > largestNumCounts) return outsideRange("Number of Counts", k, smallest, largestNumCounts);
+  return std::nullopt;
+}
 
 // A class the multinomial draw cannot give a probability to (underflow in
 // single precision, or a tail that rounding leaves without remainder): the
@@ -69,8 +82,24 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
   if (!(s.search.exactness > 0.0) || !std::isfinite(s.search.exactness)) return errorBy("Exactness of computation");
   if (s.replications < 1) return errorBy("Number of Replications");
   // K + 1 categories for the sample; the evaluation bootstraps K classes.
-  if (s.numCounts < 1 || (s.evaluate && s.numCounts < 2)) return errorBy("Number of Counts");
+  const std::int32_t smallestCounts = s.evaluate ? 2 : 1;
+  if (std::optional<std::string> problem = numCountsProblem(s.numCounts, smallestCounts, smallestCounts)) {
+    return problem;
+  }
   if (s.evaluate && s.bootReplications < 1) return errorBy("Number of Bootstrap Replications");
+  // The replicates' tables, then one replicate's bootstrap samples.
+  if (std::optional<std::string> problem =
+          memoryProblem(studyMemoryNeed(s.numCounts, s.replications, false, 0), "Number of Replications",
+                        s.replications)) {
+    return problem;
+  }
+  if (s.evaluate) {
+    if (std::optional<std::string> problem =
+            memoryProblem(studyMemoryNeed(s.numCounts, s.replications, true, s.bootReplications),
+                          "Number of Bootstrap Replications", s.bootReplications)) {
+      return problem;
+    }
+  }
 
   if (s.fromDataset) {
     if (std::optional<std::string> problem = countTableProblem(s.observed)) return problem;
@@ -87,7 +116,13 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
     if (!usableMean(s.lambda[j])) return errorBy("Lambda");
     if (!(s.weight[j] > 0.0) || !std::isfinite(s.weight[j])) return errorBy("Weights");
   }
-  return drawProblem(poissonMixtureProbabilities(s.numCounts + 1, s.lambda, s.weight));
+  double total = 0.0;
+  for (const double w : s.weight) total += w;
+  if (!(std::fabs(total - 1.0) <= weightSumTolerance)) {
+    return "Error occur by Weights: they sum to " + shortestReal(total) + ", not to 1 within 1e-6!";
+  }
+  const std::int64_t categories = std::int64_t{s.numCounts} + 1;
+  return drawProblem(poissonMixtureProbabilities(static_cast<int>(categories), s.lambda, s.weight));
 }
 
 StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, const LogSink& log,
@@ -117,29 +152,22 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
 
+  std::optional<SearchResult> lastFit;
   for (int rep = 1; rep <= r; ++rep) {
     if (stop.stop_requested()) return stoppedResult<StudyResult>();
     write.beginReplicate();
     write(listDirected("********  rep ", rep, "    *********"));
     std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
-    const std::int64_t n = observedUnits(counts);
-
-    SearchResult fit = componentSearch(counts, s.search, false, {}, stop);
-    if (fit.stopped) return stoppedResult<StudyResult>();
-    if (fit.estimable) {
-      result.components[static_cast<std::size_t>(rep - 1)] = fit.numComponents;
-      result.tables.unobserved(1, rep) = nearestInt(estimateN0(counts, fit.lambda, fit.weight));
-      result.tables.estimates(1, rep) = nearestInt(estimateNall(counts, fit.lambda, fit.weight));
-    }
-    result.tables.unobserved(2, rep) = 1;
-    result.tables.estimates(2, rep) = 2;
-    const auto closedForm = closedFormN0(counts);
-    for (std::size_t i = 0; i < closedForm.size(); ++i) {
-      const int row = static_cast<int>(i) + 3;
-      result.tables.unobserved(row, rep) = closedForm[i];
-      result.tables.estimates(row, rep) = plusObserved(closedForm[i], n);
+    const ReplicateEstimates row = estimateReplicate(counts, s.search, stop);
+    if (stop.stop_requested()) return stoppedResult<StudyResult>();
+    result.components[static_cast<std::size_t>(rep - 1)] = row.components;
+    for (int j = 1; j <= studyEstimators; ++j) {
+      result.tables.unobserved(j, rep) = row.unobserved[static_cast<std::size_t>(j - 1)];
+      result.tables.estimates(j, rep) = row.estimates[static_cast<std::size_t>(j - 1)];
     }
 
+    // The fit left behind: the evaluation's last, or (none) the replicate's own.
+    std::optional<SearchResult> fit;
     if (s.evaluate) {
       // A replicate without units (or with a class the draw cannot reach)
       // has no bootstrap: it gets no evaluation instead of ending the run.
@@ -169,9 +197,13 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
     write.endReplicate();
 
     result.lastCounts = std::move(counts);
-    result.lastFit = std::move(fit);
+    lastFit = std::move(fit);
     if (progress) progress(rep, r);
   }
+  // The search is deterministic: fitting the last replicate again gives the
+  // fit estimateReplicate made of it.
+  result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {}, stop);
+  if (result.lastFit.stopped) return stoppedResult<StudyResult>();
 
   write(expectationLine(result.components, result.tables));
   write(listDirected(std::string(62, '_')));
@@ -185,8 +217,14 @@ std::optional<std::string> poissonGammaSettingsProblem(const PoissonGammaSetting
   if (!(kappa > 0.0f) || !std::isfinite(kappa)) return errorBy("Kappa");
   if (s.populationSize < 1) return errorBy("Population Size");
   if (s.replications < 1) return errorBy("Number of Replications");
-  if (s.numCounts < 1) return errorBy("Number of Counts");
-  return drawProblem(negativeBinomialProbabilities(s.alpha, s.kappa, s.numCounts + 1, {}));
+  // Zelterman and Chao need the classes 1 and 2.
+  if (std::optional<std::string> problem = numCountsProblem(s.numCounts, 2, 1)) return problem;
+  if (std::optional<std::string> problem = memoryProblem(poissonGammaMemoryNeed(s.numCounts, s.replications),
+                                                         "Number of Replications", s.replications)) {
+    return problem;
+  }
+  const std::int64_t categories = std::int64_t{s.numCounts} + 1;
+  return drawProblem(negativeBinomialProbabilities(s.alpha, s.kappa, static_cast<int>(categories), {}));
 }
 
 PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, RandomStream& stream, const LogSink& log,

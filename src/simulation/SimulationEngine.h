@@ -9,10 +9,10 @@
 // Study: R samples of N units, drawn either from a loaded count table
 // (nonparametric: the unseen class gets N - n units' weight) or from a
 // Poisson mixture (parametric), over the counts 0 .. K. The zero class is
-// dropped, and on the observed counts f(1..K) run the NPMLE of the
-// zero-truncated Poisson mixture, Zelterman 1-4 and Chao (the
-// negative-binomial row holds the constants 1 and 2: it is not run in the
-// study), optionally followed by a bootstrap evaluation of the replicate.
+// dropped, and on the observed counts f(1..K) run the seven estimators of
+// the bootstrap (estimateReplicate: the NPMLE of the zero-truncated Poisson
+// mixture, the negative binomial, Zelterman 1-4 and Chao), optionally
+// followed by a bootstrap evaluation of the replicate.
 //
 // Poisson-Gamma: R samples of N units from the negative binomial with
 // probability alpha and shape kappa, and the closed-form estimators only.
@@ -39,6 +39,15 @@ namespace tallyfold {
 
 class RandomStream;
 
+// The largest Number of Counts K a run takes: the K + 1 classes stay below
+// 2^23, where the multinomial draw's single-precision check of the total
+// (K + 1 times the float epsilon) still means something and every count is
+// exact in single precision.
+inline constexpr std::int32_t largestNumCounts = (1 << 23) - 2;
+
+// How far the parametric study's mixture weights may sum from 1.
+inline constexpr double weightSumTolerance = 1.0e-6;
+
 // Told after each replicate: replicate r of R is done.
 using ProgressSink = std::function<void(int replicate, int replications)>;
 
@@ -60,7 +69,10 @@ struct StudySettings {
 
 // Why the study cannot run with these settings, as the message the user is
 // shown ("Error occur by …!"), or none. Everything the sampler or the
-// random stream would refuse is caught here, before anything is drawn.
+// random stream would refuse is caught here, before anything is drawn, and
+// so is a K beyond largestNumCounts, mixture weights that do not sum to 1
+// within weightSumTolerance, and a run whose tables would not fit in the
+// machine's memory (the message says how much it needs).
 std::optional<std::string> studySettingsProblem(const StudySettings& settings);
 
 struct StudyResult {
@@ -95,6 +107,7 @@ struct PoissonGammaSettings {
   std::int32_t numCounts = 15;
 };
 
+// As studySettingsProblem; K must lie in 2 .. largestNumCounts.
 std::optional<std::string> poissonGammaSettingsProblem(const PoissonGammaSettings& settings);
 
 struct PoissonGammaResult {

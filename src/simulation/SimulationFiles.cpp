@@ -51,12 +51,20 @@ std::string estimateField(const Estimate& value) {
   return formatEstimate(value ? std::optional<std::int64_t>(*value) : std::nullopt, 8);
 }
 
-FileOutcome writeSamples(const std::filesystem::path& probePath, const std::filesystem::path& folder,
-                         std::string_view stem, const SampleTable& samples, int firstColumn, int lastColumn) {
+// A folder that the writer could not use: the system's text, the real
+// folder and why.
+std::string unusable(std::string_view systemText, const std::filesystem::path& folder,
+                     std::optional<FolderProblem> problem) {
+  return folderMessage(systemText, folder, problem.value_or(FolderProblem::notWritable));
+}
+
+FileOutcome writeSamples(const OutputFolders& folders, std::string_view probeName, std::string_view stem,
+                         const SampleTable& samples, int firstColumn, int lastColumn) {
   FileOutcome outcome;
-  if (!probe(probePath)) outcome.folderMessage = missingSimFolder;
+  const std::optional<FolderProblem> problem = prepareSimFolder(folders);
+  if (!probe(folders.sim() / probeName)) outcome.folderMessage = unusable(missingSimFolder, folders.sim(), problem);
   for (int r = 1; r <= samples.rows(); ++r) {
-    const std::filesystem::path path = folder / (std::string(stem) + std::to_string(r) + ".txt");
+    const std::filesystem::path path = folders.sim() / (std::string(stem) + std::to_string(r) + ".txt");
     if (writeLines(path, sampleFileLines(samples, r, firstColumn, lastColumn))) {
       ++outcome.filesWritten;
       outcome.written.push_back(path);
@@ -65,13 +73,14 @@ FileOutcome writeSamples(const std::filesystem::path& probePath, const std::file
   return outcome;
 }
 
-FileOutcome writeTable(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+FileOutcome writeTable(const OutputFolders& folders, std::string_view name, const std::vector<std::string>& lines) {
   FileOutcome outcome;
+  const std::filesystem::path path = folders.temp / name;
   if (writeLines(path, lines)) {
     outcome.filesWritten = 1;
     outcome.written.push_back(path);
   } else {
-    outcome.folderMessage = missingTempFolder;
+    outcome.folderMessage = unusable(missingTempFolder, folders.temp, folderProblem(folders.temp));
   }
   return outcome;
 }
@@ -86,11 +95,11 @@ std::vector<std::string> sampleFileLines(const SampleTable& samples, int r, int 
 
 FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k) {
   const int last = std::min(k + 1, samples.cols());
-  return writeSamples(folders.sim() / "sample.txt", folders.sim(), "sample", samples, 2, last);
+  return writeSamples(folders, "sample.txt", "sample", samples, 2, last);
 }
 
 FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples) {
-  return writeSamples(folders.sim() / "boot1.txt", folders.sim(), "boot", samples, 1, samples.cols());
+  return writeSamples(folders, "boot1.txt", "boot", samples, 1, samples.cols());
 }
 
 std::vector<std::string> interimLines(InterimKind kind, const EstimateTables& tables,
@@ -146,16 +155,16 @@ std::vector<std::string> bootInterimLines(const EstimateTables& tables, std::spa
 FileOutcome writeInterimFile(const OutputFolders& folders, InterimKind kind, const EstimateTables& tables,
                              std::span<const std::int32_t> components,
                              const std::optional<std::vector<Estimate>>& evalMedian) {
-  return writeTable(folders.temp / "Siminterim.txt", interimLines(kind, tables, components, evalMedian));
+  return writeTable(folders, "Siminterim.txt", interimLines(kind, tables, components, evalMedian));
 }
 
 FileOutcome writeBootInterimFile(const OutputFolders& folders, const EstimateTables& tables,
                                  std::span<const std::int32_t> components) {
-  return writeTable(folders.temp / "Bootinterim.txt", bootInterimLines(tables, components));
+  return writeTable(folders, "Bootinterim.txt", bootInterimLines(tables, components));
 }
 
 FileOutcome writeSummaryFile(const OutputFolders& folders, const SimulationSummary& summary) {
-  return writeTable(folders.temp / "Simoutput.txt", summaryFileLines(summary));
+  return writeTable(folders, "Simoutput.txt", summaryFileLines(summary));
 }
 
 }  // namespace tallyfold

@@ -3,10 +3,13 @@
 // summary: one file per replicate with its count table, and one
 // semicolon-separated table of every replicate's estimates.
 //
-// The writers create no folder. When the folder is missing the writer
-// returns the message the user is shown ("Folder ... not exist", title
-// "Error") and goes on as far as it can: replicate files that cannot be
-// opened are skipped without a message. Existing files are replaced.
+// The sample writers create the Sim folder where the system is not Windows
+// (prepareSimFolder); no other folder is created. When a folder cannot be
+// used the writer returns the message the user is shown (title "Error"):
+// the system's "Folder ... not exist" followed by the real folder and the
+// reason (folderMessage), and goes on as far as it can: replicate files
+// that cannot be opened are skipped without a message. Existing files are
+// replaced.
 #include <cstdint>
 #include <optional>
 #include <span>

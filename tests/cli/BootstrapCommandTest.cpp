@@ -15,6 +15,7 @@
 #include "cli/CliSupport.h"
 #include "common/SinglePrecision.h"
 #include "numeric/ErrorReporting.h"
+#include "simulation/RunMemory.h"
 #include "simulation/TempFolder.h"
 
 namespace tallyfold::cli {
@@ -37,6 +38,13 @@ std::string run(const BootstrapOptions& options, std::string* errors = nullptr) 
   EXPECT_EQ(runBootstrapCommand(options, out, err), exitSuccess);
   if (errors) *errors = err.str();
   return out.str();
+}
+
+std::vector<std::string> readLines(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 std::size_t lineCount(const std::filesystem::path& path) {
@@ -101,8 +109,14 @@ TEST(BootstrapCommand, FilesAppearOnlyWhenAskedFor) {
   run(o);
   EXPECT_TRUE(std::filesystem::is_empty(out.path() / "Sim"));
   EXPECT_FALSE(std::filesystem::exists(out.path() / "Bootinterim.txt"));
-  EXPECT_FALSE(std::filesystem::exists(out.path() / "Simoutput.txt"));
+  // --out stands for "C:\Temp": the summary file is written there as the
+  // windowed program writes it, the rows printed are its lines.
+  o.json = true;
+  const nlohmann::json j = nlohmann::json::parse(run(o));
+  EXPECT_EQ(readLines(out.path() / "Simoutput.txt"), j["summaryFile"].get<std::vector<std::string>>());
+  EXPECT_EQ(j["files"].back(), (out.path() / "Simoutput.txt").string());
 
+  o.json = false;
   o.samples = true;
   o.interim = true;
   const std::string text = run(o);
@@ -111,14 +125,15 @@ TEST(BootstrapCommand, FilesAppearOnlyWhenAskedFor) {
   EXPECT_NE(text.find("wrote " + (out.path() / "Bootinterim.txt").string()), std::string::npos);
 }
 
-TEST(BootstrapCommand, AMissingFolderIsReportedAndTheRunGoesOn) {
+TEST(BootstrapCommand, AMissingSimFolderIsCreated) {
   test::TempFolder out{"cli-boot"};
   BootstrapOptions o = defaults(31);
   o.outDir = out.path().string();
   o.samples = true;
   std::string errors;
   const std::string text = run(o, &errors);
-  EXPECT_NE(errors.find("Folder \"C:/temp/Sim\" not exist"), std::string::npos) << errors;
+  EXPECT_EQ(errors, "");
+  EXPECT_EQ(lineCount(out.path() / "Sim" / "boot4.txt"), 10u);
   EXPECT_NE(text.find("Summary file rows"), std::string::npos);
 }
 
@@ -132,6 +147,21 @@ TEST(BootstrapCommand, BadSettingsAreRefused) {
   none.replications = 0;
   EXPECT_THROW(runBootstrapCommand(none, out, err), BadInput);
   EXPECT_TRUE(out.str().empty());
+}
+
+TEST(BootstrapCommand, ARunBeyondTheMachinesMemoryIsRefusedBeforeItStarts) {
+  BootstrapOptions o = defaults(9);
+  o.replications = 1000000000;
+  if (physicalMemory() == 0 || physicalMemory() >= bootstrapMemoryNeed(10, o.replications)) {
+    GTEST_SKIP() << "this machine's memory would take a billion bootstrap samples";
+  }
+  std::ostringstream out;
+  try {
+    runBootstrapCommand(o, out, out);
+    ADD_FAILURE() << "accepted";
+  } catch (const BadInput& e) {
+    EXPECT_EQ(e.message.rfind("Error occur by Number of Replications: 1000000000 would need ", 0), 0u) << e.message;
+  }
 }
 
 int exitStatus(const std::string& arguments) {

@@ -3,15 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "cli/CliSupport.h"
+#include "cli/SearchProgress.h"
 #include "common/SinglePrecision.h"
+#include "estimation/CountTable.h"
 
 namespace tallyfold::cli {
 namespace {
@@ -70,6 +76,60 @@ TEST(EstimateCommand, MissingEstimatesAreNull) {
   EXPECT_EQ(small["fits"][0]["nall"], 28.0);
 }
 
+std::string runText(EstimateOptions options) {
+  std::ostringstream out;
+  EXPECT_EQ(runEstimate(options, out), exitSuccess);
+  return out.str();
+}
+
+TEST(EstimateCommand, NoEstimateCarriesItsReason) {
+  // (10, 1, 1): the negative binomial reaches its iteration limit; its
+  // marker -1 is no estimate.
+  const std::string limit = writeTemp("tallyfold-cli-limit.txt", "10\n1\n1\n");
+  const nlohmann::json j = runJson(defaults(limit));
+  EXPECT_TRUE(j["negativeBinomial"]["n0"].is_null());
+  EXPECT_TRUE(j["negativeBinomial"]["n"].is_null());
+  EXPECT_EQ(j["negativeBinomial"]["reason"], "iteration limit");
+  EXPECT_FALSE(j["chao"].contains("reason"));
+  EXPECT_FALSE(j["mixture"].contains("reason"));
+  EXPECT_NE(runText(defaults(limit)).find("Negative binomial PMLE(negB)                 n/a       n/a\n"),
+            std::string::npos);
+  // Units all seen once, in one class or with empty classes after it: no
+  // mixture under any criterion, its reason in place of the fit table.
+  const std::string one = writeTemp("tallyfold-cli-one.txt", "5\n");
+  const std::string once = writeTemp("tallyfold-cli-once.txt", "5\n0\n0\n");
+  for (const std::string& file : {one, once}) {
+    for (const std::int32_t criterion : {1, 2, 3}) {
+      EstimateOptions o = defaults(file);
+      o.criterion = criterion;
+      const nlohmann::json fit = runJson(o);
+      EXPECT_TRUE(fit["fits"].empty());
+      EXPECT_TRUE(fit["mixture"]["n0"].is_null());
+      EXPECT_TRUE(fit["mixture"]["nall"].is_null());
+      EXPECT_EQ(fit["mixture"]["reason"], std::string(noMixtureInformation));
+      const std::string text = runText(o);
+      EXPECT_NE(text.find("Estimation\nno estimate: " + std::string(noMixtureInformation) + "\n\nZelterman"),
+                std::string::npos) << text;
+      EXPECT_EQ(text.find("accepted components"), std::string::npos);
+    }
+  }
+  const nlohmann::json single = runJson(defaults(one));
+  for (const auto& z : single["zelterman"]) EXPECT_NE(z["reason"].get<std::string>().find("f2 = 0"), std::string::npos);
+  EXPECT_NE(single["chao"]["reason"].get<std::string>().find("f2 = 0"), std::string::npos);
+}
+
+TEST(EstimateCommand, EstimatesBeyond32BitsAreShownAsTheyAre) {
+  // Chao = f1 * f1 / (2 * 0.5) in single precision: 70000^2 is 4899999744.
+  const nlohmann::json j = runJson(defaults(writeTemp("tallyfold-cli-wide.txt", "70000\n0\n")));
+  EXPECT_EQ(j["chao"]["n0"].get<std::int64_t>(), 4899999744LL);
+  EXPECT_EQ(j["chao"]["n"].get<std::int64_t>(), 4900069744LL);
+  EXPECT_TRUE(j["zelterman"][0]["n0"].is_number_integer());
+  // The text keeps its (I10) fields: ten digits fit, eleven are asterisks.
+  const std::string text = runText(defaults(writeTemp("tallyfold-cli-wider.txt", "100000\n0\n")));
+  EXPECT_NE(text.find("Chao f0=f1*f1/(2*f2)                  ********************\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Z1 lam=2f2/f1                         9999950000**********\n"), std::string::npos) << text;
+}
+
 TEST(EstimateCommand, LogPrintsTheSearchLinesFirst) {
   EstimateOptions o = defaults(examplePath("small.txt"));
   o.log = true;
@@ -112,6 +172,70 @@ TEST(EstimateCommandLine, ExitStatuses) {
   EXPECT_EQ(exitStatus("estimate " + examplePath("small.txt") + " --exactness abc"), 1);
   EXPECT_EQ(exitStatus("estimate"), 1);
   EXPECT_EQ(exitStatus(""), 1);
+}
+
+// Exit status and standard error of the whole program.
+std::pair<int, std::string> statusAndErrors(const std::string& arguments) {
+  const std::string command = std::string(TALLYFOLD_CLI_PATH) + " " + arguments + " 2>&1 >/dev/null";
+  std::string errors;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, errors};
+  std::array<char, 256> buffer{};
+  while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) errors += buffer.data();
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, errors};
+}
+
+TEST(EstimateCommandLine, SearchOptionsAreCheckedOnceForEverySearchingCommand) {
+  const std::string file = examplePath("small.txt");
+  const std::string note = std::string(noIterationNote) + "\n";
+  for (const std::string& command :
+       {"estimate " + file, "bootstrap " + file + " --replications 1 --seed 3",
+        std::string("simulate --replications 1 --population 200 --no-boot-eval --seed 3")}) {
+    for (const char* value : {"0", "-2"}) {
+      const auto [status, errors] = statusAndErrors(command + " --max-components " + value);
+      EXPECT_EQ(status, 1) << command;
+      EXPECT_NE(errors.find("--max-components must be at least 1, not " + std::string(value)), std::string::npos)
+          << errors;
+    }
+    const auto [status, errors] = statusAndErrors(command + " --exactness 1");
+    EXPECT_EQ(status, 0) << command;
+    EXPECT_EQ(errors, note) << command;
+    EXPECT_EQ(statusAndErrors(command + " --max-components 1").second.find(note), std::string::npos) << command;
+  }
+}
+
+TEST(SearchProgress, ALineIsDueAtEveryWholeInterval) {
+  using namespace std::chrono_literals;
+  ProgressSchedule schedule(5s);
+  EXPECT_FALSE(schedule.due(4999ms));
+  EXPECT_TRUE(schedule.due(5s));
+  EXPECT_FALSE(schedule.due(9s));
+  // A late wake writes one line and waits for the next whole interval.
+  EXPECT_TRUE(schedule.due(17s));
+  EXPECT_EQ(schedule.next(), 20s);
+  EXPECT_EQ(stillRunningLine(10500ms, 1), "tallyfold-cli: the component search is still running (10 s, 1 component)");
+  EXPECT_FALSE(showsProgress(true, true));
+  EXPECT_FALSE(showsProgress(false, false));
+}
+
+TEST(SearchProgress, TheWatcherWritesWhileTheSearchRunsAndStopsAtOnce) {
+  using namespace std::chrono_literals;
+  std::ostringstream lines;
+  {
+    ProgressWatch watch(lines, 10ms);
+    const LogSink sink = watch.sink();
+    sink(" Add next component");
+    sink(" **** Start EM ****");
+    std::this_thread::sleep_for(200ms);
+  }
+  EXPECT_NE(lines.str().find(" s, 2 components)\n"), std::string::npos) << lines.str();
+  // Destroyed before its first interval: nothing, and no wait for it.
+  std::ostringstream none;
+  const auto start = std::chrono::steady_clock::now();
+  { ProgressWatch watch(none, 1h); }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+  EXPECT_TRUE(none.str().empty());
 }
 
 }  // namespace

@@ -8,9 +8,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/CliSupport.h"
 #include "common/SinglePrecision.h"
@@ -57,8 +59,9 @@ TEST(SimulateCommand, JsonCarriesEveryReplicateTheBiasAndTheEvaluation) {
   double sum = 0;
   for (const auto& r : j["replications"]) {
     ASSERT_EQ(r["estimates"].size(), 7u);
-    EXPECT_EQ(r["estimates"][1], 2);
-    EXPECT_EQ(r["unobserved"][1], 1);
+    // The negative binomial is run on every replicate.
+    EXPECT_NEAR(r["estimates"][1].get<double>(), 5000.0, 500.0);
+    EXPECT_NEAR(r["unobserved"][1].get<double>(), 400.0, 300.0);
     EXPECT_FALSE(r["evalMedian"].is_null());
     sum += r["estimates"][0].get<int>();
   }
@@ -119,6 +122,30 @@ TEST(SimulateCommand, RefusedSettingsCarryTheProgramsMessage) {
   EXPECT_TRUE(out.str().empty());
 }
 
+TEST(SimulateCommand, AnUnusableOutFolderIsRefusedBeforeTheRun) {
+  test::TempFolder folder{"cli-sim"};
+  std::ofstream(folder.path() / "Sim") << "1\n";  // a file where a folder should be
+  const std::string dir = folder.path().string();
+  const auto refusal = [](const std::string& out, bool samples) {
+    SimulateOptions o = quick(5);
+    o.outDir = out;
+    o.samples = samples;
+    std::ostringstream ignored;
+    try {
+      runSimulateCommand(o, ignored, ignored);
+    } catch (const BadInput& e) {
+      return e.message;
+    }
+    return std::string("accepted");
+  };
+  EXPECT_EQ(refusal("", false), "--out needs a folder name");
+  EXPECT_EQ(refusal(dir + "/absent", false), "--out " + dir + "/absent is missing");
+  EXPECT_EQ(refusal(dir + "/Sim", false), "--out " + dir + "/Sim is not a folder");
+  EXPECT_EQ(refusal("/proc", false), "--out /proc is not writable");  // for root too
+  EXPECT_EQ(refusal(dir, true), "--out " + dir + ": its Sim folder " + dir + "/Sim is not a folder");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // nothing written
+}
+
 TEST(SimulateCommand, FilesAppearOnlyWhenAskedFor) {
   test::TempFolder folder{"cli-sim"};
   std::filesystem::create_directory(folder.path() / "Sim");
@@ -135,6 +162,15 @@ TEST(SimulateCommand, FilesAppearOnlyWhenAskedFor) {
   }
   EXPECT_NE(text.find("wrote " + (folder.path() / "Siminterim.txt").string()), std::string::npos) << text;
   EXPECT_NE(text.find("bias"), std::string::npos);
+  // --out stands for "C:\Temp": the summary file is written there (as the
+  // bootstrap's test shows in full); the Poisson-Gamma run writes none.
+  EXPECT_NE(text.find("wrote " + (folder.path() / "Simoutput.txt").string()), std::string::npos) << text;
+  std::filesystem::remove(folder.path() / "Simoutput.txt");
+  PoissonGammaOptions pg;
+  pg.seed = 3;
+  pg.outDir = folder.path().string();
+  poissonGamma(pg);
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "Simoutput.txt"));
 }
 
 TEST(PoissonGammaCommand, FiveEstimatorsWithTheirBias) {
@@ -168,13 +204,39 @@ int exitStatus(const std::string& arguments) {
 
 TEST(SimulateCommandLine, ExitStatuses) {
   EXPECT_EQ(exitStatus("simulate --replications 2 --no-boot-eval --seed 3"), 0);
-  EXPECT_EQ(exitStatus("simulate --lambda 1.5,3 --weight 1,2 --replications 2 --boot-eval 2 --seed 3 --json"), 0);
+  EXPECT_EQ(exitStatus("simulate --lambda 1.5,3 --weight 0.25,0.75 --replications 2 --boot-eval 2 --seed 3 --json"), 0);
+  EXPECT_EQ(exitStatus("simulate --lambda 1.5,3 --weight 1,2 --replications 2 --boot-eval 2 --seed 3"), 1);
+  EXPECT_EQ(exitStatus("simulate --counts 2147483647"), 1);
+  EXPECT_EQ(exitStatus("simulate --counts 2147483646 --no-boot-eval"), 1);
   EXPECT_EQ(exitStatus("simulate --from-data " + examplePath("small.txt") + " --replications 2 --no-boot-eval"), 0);
   EXPECT_EQ(exitStatus("simulate --lambda 2 --weight 1 --counts 60 --no-boot-eval"), 1);
   EXPECT_EQ(exitStatus("simulate --boot-eval 3 --no-boot-eval"), 1);
   EXPECT_EQ(exitStatus("simulate --from-data " + examplePath("small.txt") + " --lambda 2"), 1);
   EXPECT_EQ(exitStatus("pg-simulate --replications 2 --seed 4"), 0);
   EXPECT_EQ(exitStatus("pg-simulate --kappa 0"), 1);
+}
+
+TEST(SimulateCommandLine, NumericalAndAllocationFailuresEndWithTheirStatus) {
+  test::TempFolder folder{"cli-sim"};
+  const std::filesystem::path errors = folder.path() / "errors.txt";
+  const auto run = [&errors](const std::string& line) {
+    const int status = std::system(("bash -c '" + line + " >/dev/null 2>" + errors.string() + "'").c_str());
+    std::ifstream in(errors);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + " " + text;
+  };
+  const std::string cli = TALLYFOLD_CLI_PATH;
+  // Counts 0, 0, 5 with N = n and K = 2 leave nothing to draw: a terminal
+  // error of the multinomial draw.
+  std::ofstream(folder.path() / "late.txt") << "0\n0\n5\n";
+  const std::string terminal = run(cli + " simulate --from-data " + (folder.path() / "late.txt").string() +
+                                   " --population 5 --counts 2 --no-boot-eval --seed 3");
+  EXPECT_EQ(terminal.rfind("2  *** TERMINAL ERROR 1 from RNMTN.", 0), 0u) << terminal;
+  EXPECT_NE(terminal.find("Stop - Program terminated."), std::string::npos) << terminal;
+  // An allocation the memory check cannot foresee (a limit of the process,
+  // not of the machine) ends with a message, not an abort.
+  EXPECT_EQ(run("ulimit -v 400000; " + cli + " simulate --replications 20000000 --no-boot-eval --seed 3"),
+            "1 tallyfold-cli: not enough memory for this run\n");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "common/FieldLayout.h"
 #include "estimation/Calc.h"
+#include "estimation/CountTable.h"
 #include "shell/GlobalVar.h"
 #include "support/RecordingWindows.h"
 
@@ -216,6 +217,27 @@ TEST_F(CalcCommand, DegenerateTables) {
     EXPECT_EQ(t.find("-2147483648"), std::string::npos) << t;
   }
   EXPECT_TRUE(sawNoEstimate);
+}
+
+TEST_F(CalcCommand, ATableOfSingleSightingsShowsNoEstimateWithItsReason) {
+  // After a fit of another table: nothing of that fit is shown or kept.
+  load(tenClasses);
+  calculate(choose(1001));
+  ASSERT_TRUE(globalVar().results);
+  load({50, 0, 0});
+  calculate(choose(1001));
+
+  EXPECT_EQ(textAt(5, 70), "no estimate");
+  EXPECT_EQ(textAt(455, 70), "       n/a");
+  EXPECT_EQ(textAt(535, 70), "       n/a");
+  EXPECT_EQ(textAt(5, 85) + " " + textAt(5, 100), noMixtureInformation);
+  EXPECT_EQ(lineRows(), (std::vector<int>{55, 130}));
+  EXPECT_EQ(textAt(5, 238), "  n0             2500");
+  EXPECT_EQ(rec.texts(25).size(), 13u) << "no other block";
+  const GlobalVar& g = globalVar();
+  EXPECT_TRUE(!g.results && g.lambda.empty() && g.weight.empty() && g.numComponents == 1);
+  EXPECT_EQ(rec.window(19).lines, (std::vector<std::string>{" calculate Nonparametric Maximum Likelihood Estimation",
+                                                            " Nonparametric Maximum Likelihood Estimation finished"}));
 }
 
 TEST_F(CalcCommand, MissingTemplateWritesToTheDefaultOutput) {

@@ -90,5 +90,28 @@ TEST(NegBinEstimate, NoEstimateWithoutOverdispersionOrData) {
   }
 }
 
+TEST(NegativeBinomial, EstimatesOrSaysWhyNot) {
+  // The fixed point, rounded, as negBinEstimate from the Chao value finds it.
+  double f0 = 0;
+  double total = 0;
+  ASSERT_TRUE(negBinEstimate(tenClasses, 1.0e-7, f0, total));
+  const NegBinResult fit = negativeBinomial(tenClasses, 1.0e-7);
+  EXPECT_EQ(fit.n0, wholeEstimate(f0));
+  EXPECT_EQ(fit.n, wholeEstimate(total));
+  EXPECT_TRUE(fit.reason.empty());
+  // eps >= 1: the Chao start value and n + Chao.
+  EXPECT_EQ(negativeBinomial(tenClasses, 1.0).n0, chao(tenClasses));
+  EXPECT_EQ(negativeBinomial(tenClasses, 1.0).n, 275.0 + *chao(tenClasses));
+  // (10, 1, 1) never settles: the limit's marker -1 is no estimate.
+  const NegBinResult limit = negativeBinomial(Table{10, 1, 1}, 1.0e-7);
+  EXPECT_FALSE(limit.n0 || limit.n);
+  EXPECT_EQ(limit.reason, "iteration limit");
+  const NegBinResult small = negativeBinomial(Table{10, 5, 2}, 1.0e-7);
+  EXPECT_FALSE(small.n0 || small.n);
+  EXPECT_EQ(small.reason.rfind("no overdispersion", 0), 0u) << small.reason;
+  EXPECT_EQ(negativeBinomial(Table{30}, 1.0e-7).reason.rfind("no Chao start value: f2 = 0", 0), 0u);
+  EXPECT_EQ(negativeBinomial(Table{0, 0}, 1.0e-7).reason, "The count data hold no observed units: every count is zero.");
+}
+
 }  // namespace
 }  // namespace tallyfold

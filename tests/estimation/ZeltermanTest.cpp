@@ -48,16 +48,26 @@ TEST(Zelterman, ThirdAndFourthRatesWeighTheFourthClass) {
 
 TEST(Zelterman, NoEstimateWhereNoFiniteValueExists) {
   // One class: every rate is 0 and Chao divides by f2 = 0; then tables that
-  // cannot be estimated at all; then values beyond 32 bits.
+  // cannot be estimated at all. Each says why.
   for (const Table& counts : {Table{25}, Table{}, Table{0, 0, 0}, Table{10, -5, 2}}) {
     EXPECT_EQ(zelterman1(counts), std::nullopt);
     EXPECT_EQ(zelterman2(counts), std::nullopt);
     EXPECT_EQ(zelterman3(counts), std::nullopt);
     EXPECT_EQ(zelterman4(counts), std::nullopt);
     EXPECT_EQ(chao(counts), std::nullopt);
+    EXPECT_TRUE(zeltermanProblem(counts).has_value());
+    EXPECT_TRUE(chaoProblem(counts).has_value());
   }
-  EXPECT_EQ(chao(Table{2147483647, 0}), std::nullopt);
-  EXPECT_EQ(zelterman1(Table{2147483647, 0}), std::nullopt);
+  EXPECT_EQ(chaoProblem(Table{25}), "f2 = 0 (one count class only): f1*f1/(2*f2) divides by zero");
+  EXPECT_EQ(zeltermanProblem(Table{0, 0}), "The count data hold no observed units: every count is zero.");
+  EXPECT_EQ(zeltermanProblem(Table{25, 0}), std::nullopt);
+  // Values beyond 32 bits are values: 2^62 exactly for Chao, n / lambda with
+  // lambda = 2^-31 for the first rate.
+  EXPECT_EQ(chao(Table{2147483647, 0}), 4611686018427387904.0);
+  const auto wide = zelterman1(Table{2147483647, 0});
+  ASSERT_TRUE(wide.has_value());
+  EXPECT_NEAR(*wide, 4.611686e18, 1.0e-6 * 4.611686e18);
+  EXPECT_EQ(narrowEstimate(wide), std::nullopt);
   // n beyond 32 bits with an estimate that fits.
   const auto big = zelterman1(Table{2000000000, 2000000000});
   ASSERT_TRUE(big.has_value());

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 #include <memory>
 
 #include "QtTestSupport.h"
@@ -53,21 +54,27 @@ void openDataFile(QtWindowServices& services, const QString& path) {
   if (QAction* open = menuItem(services, 1, QStringLiteral("&Open Data"))) open->trigger();
 }
 
-bool calculate(QtWindowServices& services, const QString& criterion, int timeoutMs) {
+namespace {
+
+// Chooses the menu item, lets `answer` fill the dialog it shows and presses
+// OK, then waits until the computation has ended and its window
+// `resultUnit` is open.
+bool runComputation(QtWindowServices& services, int menu, const QString& caption,
+                    std::function<void(QWidget*)> answer, int resultUnit, int timeoutMs) {
   auto pressed = std::make_shared<bool>(false);
   whenModalShown([](QWidget* w) { return qobject_cast<QDialog*>(w) != nullptr; },
-                 [criterion, pressed](QWidget* w) {
-                   if (QAbstractButton* radio = button(w, criterion)) radio->setChecked(true);
+                 [answer = std::move(answer), pressed](QWidget* w) {
+                   answer(w);
                    // OK claims the busy guard before the click returns.
                    if (QAbstractButton* ok = button(w, QStringLiteral("OK"))) ok->click();
                    *pressed = true;
                  });
-  QAction* calc = menuItem(services, 2, QStringLiteral("&Calculating Population Size"));
-  if (!calc) return false;
-  calc->trigger();
+  QAction* item = menuItem(services, menu, caption);
+  if (!item) return false;
+  item->trigger();
   const bool ended = processEventsUntil(
-      [&services, pressed] {
-        return *pressed && globalVar().calcThread.load() == -1 && services.canvas(25) != nullptr;
+      [&services, pressed, resultUnit] {
+        return *pressed && globalVar().calcThread.load() == -1 && services.canvas(resultUnit) != nullptr;
       },
       timeoutMs);
   // The worker's drawing reaches the interface thread as queued calls, all
@@ -75,6 +82,22 @@ bool calculate(QtWindowServices& services, const QString& criterion, int timeout
   QCoreApplication::sendPostedEvents();
   QApplication::processEvents();
   return ended;
+}
+
+}  // namespace
+
+bool calculate(QtWindowServices& services, const QString& criterion, int timeoutMs) {
+  return runComputation(
+      services, 2, QStringLiteral("&Calculating Population Size"),
+      [criterion](QWidget* w) {
+        if (QAbstractButton* radio = button(w, criterion)) radio->setChecked(true);
+      },
+      globalVar().resultsUnit, timeoutMs);
+}
+
+bool bootstrap(QtWindowServices& services, int timeoutMs) {
+  return runComputation(
+      services, 3, QStringLiteral("&Start Bootstrap"), [](QWidget*) {}, globalVar().simResultsUnit, timeoutMs);
 }
 
 QStringList drawnTexts(const QtWindowServices& services, int number) {

@@ -1,7 +1,8 @@
 #pragma once
 // Plays a user of the whole windowed program (the real command units over
 // the Qt window services): start it, open a data file through the
-// file-open dialog, run a calculation through dialog 101.
+// file-open dialog, run a calculation through dialog 101 and a bootstrap
+// through dialog 105.
 #include <QString>
 #include <string>
 
@@ -20,6 +21,10 @@ void openDataFile(QtWindowServices& services, const QString& path);
 // caption `criterion` ("NPMLE", "BIC", "MAX") and presses OK; returns when
 // the calculation has ended (false on time-out).
 bool calculate(QtWindowServices& services, const QString& criterion, int timeoutMs = 20000);
+
+// Chooses "&Start Bootstrap" and presses OK on dialog 105 as it stands;
+// returns when the bootstrap has ended (false on time-out).
+bool bootstrap(QtWindowServices& services, int timeoutMs = 60000);
 
 // The texts drawn into child window `number`, in drawing order.
 QStringList drawnTexts(const QtWindowServices& services, int number);

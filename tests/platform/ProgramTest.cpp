@@ -1,11 +1,22 @@
-// The whole windowed program, offscreen: start, open a data file, calculate.
+// The whole windowed program, offscreen: start, open a data file,
+// calculate, run a bootstrap, look at the windows.
 #include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
 #include "ProgramDriver.h"
 #include "QtTestSupport.h"
+#include "platform/qt/TextCanvas.h"
 #include "shell/GlobalVar.h"
+#include "simulation/OutputFolders.h"
 
 namespace tallyfold {
 namespace {
@@ -48,6 +59,63 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   EXPECT_TRUE(results.contains(QStringLiteral("  n0") + QString(15, QChar(0x20)) + QStringLiteral("58"))) << results.join('\n').toStdString();
 
   setWindowServices(nullptr);
+}
+
+// Window `number`, scrolled to its end, shows the bottom-right corner of
+// everything drawn into it, and scrolls no further than a small margin
+// beyond it.
+void expectScrollsExactlyOverItsDrawing(const QtWindowServices& services, int number) {
+  QRect drawn;
+  for (const CanvasText& t : services.canvas(number)->texts()) drawn |= t.bounds;
+  for (const CanvasLine& l : services.canvas(number)->drawnLines()) drawn |= QRect(l.from, l.to).normalized();
+  auto* scroll = qobject_cast<QScrollArea*>(services.subWindow(number)->widget());
+  for (QScrollBar* bar : {scroll->horizontalScrollBar(), scroll->verticalScrollBar()}) bar->setValue(bar->maximum());
+  const QRect visible(QPoint(scroll->horizontalScrollBar()->value(), scroll->verticalScrollBar()->value()),
+                      scroll->viewport()->size());
+  EXPECT_TRUE(visible.contains(drawn.bottomRight())) << number;
+  const int slack = TextCanvas::drawnMargin + 2;
+  EXPECT_LE(visible.right(), std::max(visible.width() - 1, drawn.right() + slack)) << number;
+  EXPECT_LE(visible.bottom(), std::max(visible.height() - 1, drawn.bottom() + slack)) << number;
+}
+
+// At the frame size the program starts with (800 x 500), the results and
+// "Simulation Results" windows (whose last column, Chao, lies beyond the
+// visible part) scroll over what they show and no further. Minimised, the
+// status window, the data window and the summary come back at their
+// placements, showing their new drawing from its start, when the program
+// draws them again.
+TEST(Program, WindowsShowWhatTheyHold) {
+  QTemporaryDir temp;
+  ASSERT_TRUE(temp.isValid());
+  setOutputRoot(temp.path().toStdString());
+  QtWindowServices services;
+  startProgram(services);
+  openDataFile(services, example("cottontail.txt"));
+  ASSERT_TRUE(processEventsUntil([] { return globalVar().dataAvailable == 1; }));
+  ASSERT_TRUE(calculate(services, QStringLiteral("MAX")));  // at most two components: short runs
+  ASSERT_EQ(services.mdiArea()->width(), 800);
+  expectScrollsExactlyOverItsDrawing(services, 25);
+  globalVar().numReplications = 2;
+  ASSERT_TRUE(bootstrap(services));
+  expectScrollsExactlyOverItsDrawing(services, 30);
+
+  std::map<int, QRect> placements;
+  for (const int number : {10, 12, 30}) {
+    placements[number] = services.subWindow(number)->geometry();
+    services.subWindow(number)->showMinimized();
+  }
+  openDataFile(services, example("cottontail.txt"));
+  ASSERT_TRUE(bootstrap(services));
+  for (const auto& [number, placement] : placements) {
+    QMdiSubWindow* sub = services.subWindow(number);
+    EXPECT_FALSE(sub->isMinimized()) << number;
+    EXPECT_EQ(sub->geometry(), placement) << number;
+    EXPECT_TRUE(sub->widget()->isVisible()) << number;
+    EXPECT_EQ(qobject_cast<QScrollArea*>(sub->widget())->horizontalScrollBar()->value(), 0) << number;
+  }
+
+  setWindowServices(nullptr);
+  setOutputRoot(std::nullopt);
 }
 
 }  // namespace

@@ -19,8 +19,10 @@ QFont textFont() {
   return font;
 }
 
+// As a window shows it: a canvas smaller than the window's visible area is
+// stretched to fill it.
 QImage render(TextCanvas& canvas) {
-  canvas.resize(canvas.contentSize());
+  canvas.resize(canvas.contentSize().expandedTo(QSize(90 * 7, 20 * 16)));
   QImage image(canvas.size(), QImage::Format_RGB32);
   canvas.render(&image);
   return image;
@@ -92,11 +94,13 @@ TEST(TextCanvasTest, TextAreaKeepsItsLastRowsAndDrawsThemInPlace) {
 TEST(TextCanvasTest, ConfigureRefusesSizesOutOfRange) {
   TextCanvas canvas(textFont(), QSize(7, 16));
   EXPECT_TRUE(canvas.configure(90, 100));
-  EXPECT_EQ(canvas.contentSize(), QSize(90 * 7, 100 * 16));
   EXPECT_FALSE(canvas.configure(0, 10));
   EXPECT_FALSE(canvas.configure(10, -1));
   EXPECT_FALSE(canvas.configure(TextCanvas::maxCells + 1, 10));
-  EXPECT_EQ(canvas.contentSize(), QSize(90 * 7, 100 * 16));  // unchanged
+  // Unchanged: the text area is still 90 columns by 100 rows.
+  for (int i = 0; i < 101; ++i) canvas.appendLine(QStringLiteral(" line"), Qt::black);
+  EXPECT_EQ(canvas.lines().size(), 100u);
+  EXPECT_EQ(canvas.lastLineRect(), QRect(0, 99 * 16, 90 * 7, 16));
 }
 
 TEST(TextCanvasTest, GrowsToHoldWhatIsDrawnBeyondTheVirtualArea) {

@@ -163,8 +163,9 @@ TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {
     d.setChecked(1026, true);
     d.press(idOk);
   });
-  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist", "Error"};
-  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist", "Error"};
+  const std::string absent = (root.path() / "absent").string();
+  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist (" + absent + "/Sim: missing)", "Error"};
+  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist (" + absent + ": missing)", "Error"};
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{sim, temp, temp}));
   const std::vector<std::string> drawn = rec.drawnTexts(30);
   ASSERT_FALSE(drawn.empty());

@@ -53,9 +53,10 @@ TEST_F(PoissonGammaCommand, TheMenuEntryOffersTheDefaults) {
   EXPECT_EQ(rec.threadsStarted(), 0);
 }
 
-TEST_F(PoissonGammaCommand, TheDefaultRunKeepsItsLogAndLeavesTheLastSample) {
+TEST_F(PoissonGammaCommand, TheDefaultRunKeepsItsLogAndTheLoadedData) {
   GlobalVar& g = globalVar();
-  // A loaded and fitted data set: the run replaces the counts, not the fit.
+  // A loaded and fitted data set: the run replaces neither the counts nor
+  // the fit.
   g.counts = tenClasses;
   g.numCountClasses = 10;
   g.dataAvailable = 1;
@@ -87,9 +88,9 @@ TEST_F(PoissonGammaCommand, TheDefaultRunKeepsItsLogAndLeavesTheLastSample) {
   EXPECT_EQ(g.numEstimators, 7);
   EXPECT_EQ(rec.statusBarText(), "Waiting");
 
-  EXPECT_EQ(g.numCountClasses, 15);
-  ASSERT_EQ(g.counts.size(), 15u);
-  EXPECT_FALSE(countTableProblem(g.counts));
+  EXPECT_EQ(g.numSimCounts, 15);
+  EXPECT_EQ(g.numCountClasses, 10);
+  EXPECT_EQ(g.counts, tenClasses);
   EXPECT_EQ(g.dataAvailable, 1);
   EXPECT_EQ(g.lambda, lambda);
   EXPECT_EQ(g.results->resNall, resNall);
@@ -106,8 +107,9 @@ TEST_F(PoissonGammaCommand, FiveEstimatorsWhileItRunsAndMissingFoldersAreReporte
     d.setChecked(1027, true);
     d.press(idOk);
   });
-  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist", "Error"};
-  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist", "Error"};
+  const std::string absent = (root.path() / "absent").string();
+  const RecordedMessageBox sim{"Folder \"C:/temp/Sim\" not exist (" + absent + "/Sim: missing)", "Error"};
+  const RecordedMessageBox temp{"Folder \"C:/temp\" not exist (" + absent + ": missing)", "Error"};
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{sim, temp}));
   EXPECT_EQ(estimatorsSeen, (std::vector<std::int32_t>{5, 5}));
   EXPECT_EQ(g.numEstimators, 7);
@@ -121,9 +123,9 @@ TEST_F(PoissonGammaCommand, AStudyAfterwardsHasSevenEstimatorRowsAgain) {
     d.press(idOk);
   });
   ASSERT_TRUE(std::filesystem::exists(root.path() / "Siminterim.txt"));
-  // The bootstrap of the last sample: its summary has the seven columns.
+  // A bootstrap afterwards: its summary has the seven columns.
   GlobalVar& g = globalVar();
-  g.dataAvailable = 1;
+  loadData(tenClasses);
   rec.expectDialog(105, [](RecordingDialog& d) {
     d.setText(1014, "2");
     d.press(idOk);

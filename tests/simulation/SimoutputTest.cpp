@@ -129,7 +129,9 @@ TEST_F(SummaryWindow, AMissingFolderLeavesTheWindowComplete) {
     return rec.texts(30);
   }();
   simulationSummary(tables(7), std::nullopt, true, OutputFolders{root.path() / "absent"});
-  EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Folder \"C:/temp\" not exist", "Error"}}));
+  const std::string absent = (root.path() / "absent").string();
+  EXPECT_EQ(rec.messageBoxes(),
+            (std::vector<RecordedMessageBox>{{"Folder \"C:/temp\" not exist (" + absent + ": missing)", "Error"}}));
   const std::vector<RecordedText> texts = rec.texts(30);
   ASSERT_EQ(texts.size(), reference.size());
   for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(texts[i].text, reference[i].text);

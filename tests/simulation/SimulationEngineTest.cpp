@@ -14,6 +14,7 @@
 #include "numeric/CapturedErrorOutput.h"
 #include "numeric/ErrorReporting.h"
 #include "numeric/RandomStream.h"
+#include "simulation/RunMemory.h"
 
 namespace tallyfold {
 namespace {
@@ -61,17 +62,24 @@ TEST(SimulationStudy, ParametricSamplesHoldNUnitsAndTheNpmleIsUnbiased) {
 
   double sum = 0.0;
   double squares = 0.0;
+  double negBinSum = 0.0;
   for (int rep = 1; rep <= r; ++rep) {
     EXPECT_EQ(rowSum(result.samples, rep), 5000);
     ASSERT_TRUE(result.tables.estimates(1, rep));
     const double nall = *result.tables.estimates(1, rep);
     sum += nall;
     squares += nall * nall;
-    // The negative-binomial row is not run in the study.
-    EXPECT_EQ(result.tables.unobserved(2, rep), 1);
-    EXPECT_EQ(result.tables.estimates(2, rep), 2);
-    // The closed-form rows are the observed units plus their N0.
+    // Every row is the bootstrap's for the same table, the negative
+    // binomial included.
     const Table counts = sampleRow(result.samples, rep, 2, 16);
+    const ReplicateEstimates own = estimateReplicate(counts, defaultSearch);
+    for (int j = 1; j <= 7; ++j) {
+      EXPECT_EQ(result.tables.unobserved(j, rep), own.unobserved[static_cast<std::size_t>(j - 1)]) << j;
+      EXPECT_EQ(result.tables.estimates(j, rep), own.estimates[static_cast<std::size_t>(j - 1)]) << j;
+    }
+    ASSERT_TRUE(result.tables.estimates(2, rep));
+    negBinSum += *result.tables.estimates(2, rep);
+    // The closed-form rows are the observed units plus their N0.
     const std::int64_t n = observedUnits(counts);
     EXPECT_EQ(result.tables.unobserved(3, rep), zelterman1(counts));
     EXPECT_EQ(result.tables.estimates(7, rep), plusObserved(chao(counts), n));
@@ -81,6 +89,7 @@ TEST(SimulationStudy, ParametricSamplesHoldNUnitsAndTheNpmleIsUnbiased) {
   const double mean = sum / r;
   const double sd = std::sqrt((squares - r * mean * mean) / (r - 1));
   EXPECT_NEAR(mean, 5000.0, 4.0 * sd / std::sqrt(r));
+  EXPECT_NEAR(negBinSum / r, 5000.0, 250.0);
   // Without the evaluation the table left behind is the last sample.
   EXPECT_EQ(result.lastCounts, sampleRow(result.samples, r, 2, 16));
 }
@@ -294,7 +303,44 @@ TEST(PoissonGammaSettingsCheck, RefusesWhatTheSamplerCannotDraw) {
   EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.populationSize = 0; }), "Error occur by Population Size!");
   EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.replications = 0; }), "Error occur by Number of Replications!");
   EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.numCounts = 0; }), "Error occur by Number of Counts!");
-  EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.numCounts = 1; }), "");
+  // Zelterman and Chao need the classes 1 and 2.
+  EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.numCounts = 1; }),
+            "Error occur by Number of Counts: 1 is outside 2 .. 8388606!");
+  EXPECT_EQ(problem([](PoissonGammaSettings& s) { s.numCounts = 2; }), "");
+}
+
+TEST(SimulationSettings, CountsWeightsAndMemoryHaveTheirBounds) {
+  StudySettings s = parametric(10, false);
+  PoissonGammaSettings pg;
+  // K + 1 overflowed at the largest int, and 2147483646 ran for ever.
+  for (const std::int32_t k : {std::numeric_limits<std::int32_t>::max(), 2147483646, largestNumCounts + 1}) {
+    s.numCounts = pg.numCounts = k;
+    const std::string value = "Error occur by Number of Counts: " + std::to_string(k);
+    EXPECT_EQ(studySettingsProblem(s), value + " is outside 1 .. 8388606!");
+    EXPECT_EQ(poissonGammaSettingsProblem(pg), value + " is outside 2 .. 8388606!");
+  }
+  s = parametric(10, false);
+  s.weight = {1.0, 2.0};
+  EXPECT_EQ(studySettingsProblem(s), "Error occur by Weights: they sum to 3, not to 1 within 1e-6!");
+  s.weight = {0.3, 0.7000005};
+  EXPECT_FALSE(studySettingsProblem(s));
+
+  // A billion replicates: 64 GB for their samples alone.
+  const std::int32_t billion = 1000000000;
+  ASSERT_GE(studyMemoryNeed(15, billion, false, 0), 64'000'000'000ULL);
+  EXPECT_EQ(studyMemoryNeed(largestNumCounts, std::numeric_limits<std::int64_t>::max(), true, 1),
+            std::numeric_limits<std::uint64_t>::max());  // saturates, never wraps
+  if (physicalMemory() == 0 || physicalMemory() >= studyMemoryNeed(15, billion, true, 30)) {
+    GTEST_SKIP() << "this machine's memory would take a billion replicates";
+  }
+  s = parametric(billion, true);
+  EXPECT_EQ(studySettingsProblem(s)->rfind("Error occur by Number of Replications: 1000000000 would need ", 0), 0u);
+  s = parametric(10, true);
+  s.bootReplications = billion;
+  EXPECT_EQ(studySettingsProblem(s)->rfind("Error occur by Number of Bootstrap Replications: 1000000000 ", 0), 0u);
+  pg = PoissonGammaSettings{};
+  pg.replications = billion;
+  EXPECT_EQ(poissonGammaSettingsProblem(pg)->rfind("Error occur by Number of Replications: 1000000000 ", 0), 0u);
 }
 
 TEST(SimulationStop, AnUnrequestedTokenChangesNothingAndAnEarlyRequestDrawsNothing) {

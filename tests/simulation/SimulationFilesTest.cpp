@@ -106,20 +106,35 @@ TEST_F(FilesInFolder, BootSampleFilesHoldEveryClass) {
   EXPECT_FALSE(std::filesystem::exists(folders.sim() / "boot4.txt"));
 }
 
-TEST_F(FilesInFolder, MissingFoldersAreReportedAndNothingIsCreated) {
+TEST_F(FilesInFolder, AMissingSimFolderIsCreatedAndUnusableFoldersAreNamedWithTheReason) {
+  // The Sim folder of a new machine: made by the first sample files.
   SampleTable samples(2, 3);
   const FileOutcome sampleFiles = writeSampleFiles(folders, samples, 2);
-  EXPECT_EQ(sampleFiles.folderMessage, "Folder \"C:/temp/Sim\" not exist");
-  EXPECT_EQ(sampleFiles.filesWritten, 0);
-  EXPECT_EQ(writeBootSampleFiles(folders, samples).folderMessage, "Folder \"C:/temp/Sim\" not exist");
-  EXPECT_FALSE(std::filesystem::exists(folders.sim()));
+  EXPECT_FALSE(sampleFiles.folderMessage);
+  EXPECT_EQ(sampleFiles.filesWritten, 2);
+  EXPECT_TRUE(std::filesystem::is_directory(folders.sim()));
 
+  // "C:\Temp" itself is never created.
   const OutputFolders nowhere{root.path() / "absent"};
+  const std::string missingSim = "Folder \"C:/temp/Sim\" not exist (" + nowhere.sim().string() + ": missing)";
+  EXPECT_EQ(writeSampleFiles(nowhere, samples, 2).folderMessage, missingSim);
+  EXPECT_EQ(writeBootSampleFiles(nowhere, samples).folderMessage, missingSim);
   const std::vector<std::int32_t> components{1, 1};
-  const FileOutcome interim = writeInterimFile(nowhere, InterimKind::study, sevenRows(2), components, std::nullopt);
-  EXPECT_EQ(interim.folderMessage, "Folder \"C:/temp\" not exist");
-  EXPECT_EQ(writeBootInterimFile(nowhere, sevenRows(2), components).folderMessage, "Folder \"C:/temp\" not exist");
+  const std::string missingTemp = "Folder \"C:/temp\" not exist (" + nowhere.temp.string() + ": missing)";
+  EXPECT_EQ(writeInterimFile(nowhere, InterimKind::study, sevenRows(2), components, std::nullopt).folderMessage,
+            missingTemp);
+  EXPECT_EQ(writeBootInterimFile(nowhere, sevenRows(2), components).folderMessage, missingTemp);
   EXPECT_FALSE(std::filesystem::exists(nowhere.temp));
+
+  // A file where the folder should be; a folder nobody, root included, can
+  // write into.
+  const OutputFolders blocked{root.path() / "blocked"};
+  std::filesystem::create_directory(blocked.temp);
+  std::ofstream(blocked.sim()) << "not a folder\n";
+  EXPECT_EQ(writeSampleFiles(blocked, samples, 2).folderMessage,
+            "Folder \"C:/temp/Sim\" not exist (" + blocked.sim().string() + ": not a folder)");
+  EXPECT_EQ(writeBootInterimFile(OutputFolders{"/proc"}, sevenRows(2), components).folderMessage,
+            "Folder \"C:/temp\" not exist (/proc: not writable)");
 }
 
 TEST_F(FilesInFolder, InterimFilesReplaceEarlierContent) {

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -72,6 +73,19 @@ QString qtFilter(const FileFilter& filter) {
   return description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// Shows a child window that is opened, brought to the front or drawn
+// again. Minimised, a window hides its content; the program draws into it
+// to be seen, so it comes back in its normal state, at the placement the
+// program gave it (if any).
+void showRestored(QMdiSubWindow* sub, const std::optional<QRect>& placement) {
+  if (!sub->isMinimized()) {
+    sub->show();
+    return;
+  }
+  sub->showNormal();
+  if (placement) sub->setGeometry(*placement);
+}
+
 // Child windows carry no icon in their title bars.
 QIcon blankIcon() {
   QPixmap pixmap(16, 16);
@@ -90,6 +104,7 @@ struct QtWindowServices::ChildWindow {
   QColor background = Qt::white;
   QColor drawColour = Qt::black;
   QPoint position;
+  std::optional<QRect> placement;  // geometry of the last placeWindow
 };
 
 QtWindowServices::QtWindowServices(QObject* parent)
@@ -249,7 +264,7 @@ void QtWindowServices::openWindow(int number, std::string_view title) {
       windows_[number] = std::move(created);
     }
     w->sub->setWindowTitle(title);
-    w->sub->show();
+    showRestored(w->sub, w->placement);
     mdi_->setActiveSubWindow(w->sub);
   });
 }
@@ -284,7 +299,7 @@ int QtWindowServices::focusWindow(int number) {
   return gui::call(this, [this, number] {
     ChildWindow* w = child(number);
     if (!w) return -1;
-    w->sub->show();
+    showRestored(w->sub, w->placement);
     mdi_->setActiveSubWindow(w->sub);
     w->sub->raise();
     return 0;
@@ -304,13 +319,17 @@ int QtWindowServices::placeWindow(int number, int x, int y, int height, int widt
     if (!w) return -1;
     const auto cells = [](int value, int low) { return std::clamp(value, low, maxPlacementCells); };
     const QSize inner(cells(width, 1) * cell_.width(), cells(height, 1) * cell_.height());
+    // A minimised window keeps its content hidden whatever its geometry:
+    // the placement is of the window in its normal state.
+    if (w->sub->isMinimized()) w->sub->showNormal();
     // The title bar and the frame of the child window come on top of the
     // visible text area.
     w->sub->ensurePolished();
     const QMargins margins = w->sub->contentsMargins();
-    w->sub->setGeometry(cells(x, -maxPlacementCells) * cell_.width(), cells(y, -maxPlacementCells) * cell_.height(),
-                        inner.width() + margins.left() + margins.right(),
-                        inner.height() + margins.top() + margins.bottom());
+    w->placement = QRect(cells(x, -maxPlacementCells) * cell_.width(), cells(y, -maxPlacementCells) * cell_.height(),
+                         inner.width() + margins.left() + margins.right(),
+                         inner.height() + margins.top() + margins.bottom());
+    w->sub->setGeometry(*w->placement);
     return 0;
   });
 }

@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 
@@ -13,8 +14,6 @@ namespace {
 
 // A widget may not be larger than this; drawings beyond it are not shown.
 constexpr qint64 maxExtent = 16'000'000;
-// Room left around the drawn items, so their last pixel is not at the edge.
-constexpr int margin = 4;
 
 int clampExtent(qint64 value) { return static_cast<int>(std::clamp<qint64>(value, 0, maxExtent)); }
 
@@ -30,7 +29,6 @@ bool TextCanvas::configure(int columns, int rows) {
   if (columns < 1 || rows < 1 || columns > maxCells || rows > maxCells) return false;
   columns_ = columns;
   rows_ = rows;
-  textAreaSet_ = false;
   row1_ = 1;
   col1_ = 1;
   row2_ = rows;
@@ -48,7 +46,6 @@ void TextCanvas::setTextArea(int row1, int col1, int row2, int col2) {
   row2_ = std::clamp(row2, row1_, rowLimit);
   col1_ = std::clamp(col1, 1, columnLimit);
   col2_ = std::clamp(col2, col1_, columnLimit);
-  textAreaSet_ = true;
   while (static_cast<int>(lines_.size()) > textAreaRows()) lines_.pop_front();
   setMinimumSize(contentSize());
   update();
@@ -63,6 +60,17 @@ void TextCanvas::clear(const QColor& background) {
   drawnBottom_ = 0;
   setMinimumSize(contentSize());
   update();
+  // What is drawn next starts at the top-left corner: show it there, not
+  // where the previous drawing was scrolled to.
+  if (QScrollArea* scroll = scrollArea()) {
+    scroll->horizontalScrollBar()->setValue(0);
+    scroll->verticalScrollBar()->setValue(0);
+  }
+}
+
+QScrollArea* TextCanvas::scrollArea() const {
+  QWidget* viewport = parentWidget();
+  return viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
 }
 
 QRect TextCanvas::appendLine(const QString& text, const QColor& colour) {
@@ -86,8 +94,7 @@ void TextCanvas::requestScrollToLastLine() {
   scrollPending_ = true;
   QTimer::singleShot(0, this, [this] {
     scrollPending_ = false;
-    QWidget* viewport = parentWidget();
-    auto* scroll = viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
+    QScrollArea* scroll = scrollArea();
     const QRect line = lastLineRect();
     if (!scroll || line.isEmpty()) return;
     scroll->ensureVisible(line.left(), line.center().y(), 0, line.height() / 2 + 1);
@@ -114,8 +121,8 @@ void TextCanvas::addLine(const QColor& colour, QPoint from, QPoint to) {
 }
 
 void TextCanvas::grow(const QRect& rect) {
-  const int right = clampExtent(static_cast<qint64>(rect.right()) + 1 + margin);
-  const int bottom = clampExtent(static_cast<qint64>(rect.bottom()) + 1 + margin);
+  const int right = clampExtent(static_cast<qint64>(rect.right()) + 1 + drawnMargin);
+  const int bottom = clampExtent(static_cast<qint64>(rect.bottom()) + 1 + drawnMargin);
   if (right <= drawnRight_ && bottom <= drawnBottom_) return;
   drawnRight_ = std::max(drawnRight_, right);
   drawnBottom_ = std::max(drawnBottom_, bottom);
@@ -123,18 +130,15 @@ void TextCanvas::grow(const QRect& rect) {
 }
 
 QSize TextCanvas::contentSize() const {
-  qint64 width = static_cast<qint64>(columns_) * cell_.width();
-  qint64 height = static_cast<qint64>(rows_) * cell_.height();
-  if (textAreaSet_) {
-    width = std::max<qint64>(width, static_cast<qint64>(col2_) * cell_.width());
-    height = std::max<qint64>(height, static_cast<qint64>(row2_) * cell_.height());
-  } else if (!lines_.empty()) {
+  // The text lines fill whole rows of the text area, from its first row to
+  // the newest line; a cell already holds the spacing between rows.
+  qint64 width = drawnRight_;
+  qint64 height = drawnBottom_;
+  if (!lines_.empty()) {
     width = std::max<qint64>(width, static_cast<qint64>(col2_) * cell_.width());
     height = std::max<qint64>(height, static_cast<qint64>(row1_ - 1 + static_cast<int>(lines_.size())) *
                                           cell_.height());
   }
-  width = std::max<qint64>(width, drawnRight_);
-  height = std::max<qint64>(height, drawnBottom_);
   return {clampExtent(width), clampExtent(height)};
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The drawing surface of one child window: its virtual text area in
 // character cells, the text lines written into its text area, and the texts
-// and lines drawn on it at pixel positions. It grows to hold whatever was
-// drawn beyond the virtual area, so nothing drawn is out of reach of the
-// scroll bars.
+// and lines drawn on it at pixel positions. Its size, and so the range its
+// scroll bars cover, is the extent of what it holds: the drawn texts and
+// lines with a small margin, and the rows of the text area that hold text
+// lines. Nothing drawn is out of reach, and there is no empty room beyond.
 #include <QColor>
 #include <QFont>
 #include <QRect>
@@ -11,6 +12,8 @@
 #include <QWidget>
 #include <deque>
 #include <vector>
+
+class QScrollArea;
 
 namespace tallyfold {
 
@@ -40,6 +43,9 @@ class TextCanvas : public QWidget {
  public:
   // Largest virtual area, in cells, that configure accepts.
   static constexpr int maxCells = 10000;
+  // Room right of and below the drawn texts and lines, so their last pixel
+  // is not at the edge.
+  static constexpr int drawnMargin = 4;
 
   TextCanvas(const QFont& textFont, QSize cell, QWidget* parent = nullptr);
 
@@ -49,7 +55,8 @@ class TextCanvas : public QWidget {
   // Rows and columns of the virtual area the text lines use (1-based,
   // inclusive). Out-of-range values are clamped to the virtual area.
   void setTextArea(int row1, int col1, int row2, int col2);
-  // Removes every text line and drawn item and paints the background.
+  // Removes every text line and drawn item, paints the background and
+  // scrolls back to the top-left corner.
   void clear(const QColor& background);
   // Appends a line at the bottom of the text area; older lines scroll out
   // at the top. Returns the rectangle of the new line.
@@ -61,7 +68,8 @@ class TextCanvas : public QWidget {
   const std::vector<CanvasText>& texts() const { return texts_; }
   const std::vector<CanvasLine>& drawnLines() const { return drawnLines_; }
   QColor background() const { return background_; }
-  // Size of everything the window holds, in pixels.
+  // Extent of everything the window holds, in pixels, from its top-left
+  // corner.
   QSize contentSize() const;
   QSize sizeHint() const override { return contentSize(); }
   // The rectangle of the newest text line (empty when there is none).
@@ -76,12 +84,12 @@ class TextCanvas : public QWidget {
  private:
   int textAreaRows() const { return row2_ - row1_ + 1; }
   void grow(const QRect& rect);
+  QScrollArea* scrollArea() const;
 
   QFont textFont_;
   QSize cell_;
   int columns_ = 0;  // 0: not configured
   int rows_ = 0;
-  bool textAreaSet_ = false;
   int row1_ = 1, col1_ = 1, row2_ = 25, col2_ = 80;
   QColor background_ = Qt::white;
   std::deque<CanvasTextLine> lines_;
