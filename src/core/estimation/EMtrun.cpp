@@ -97,21 +97,46 @@ void expectationStep(std::span<const double> lambda, std::span<const double> wei
 // steps before (a fixed point or a two-cycle that the tolerance does not
 // accept) the loop could never end: it stops there. A loop that ends by the
 // tolerance never meets that condition, so its result is unchanged.
+// `limit` is meanUpdateStepLimit, or the next step count at which the loop
+// pauses to look at a stop request.
 inline bool takesAnotherStep(double beforePrevious, double previous, double lambda, std::int64_t n,
-                             double tol) {
-  return std::fabs(previous - lambda) > tol && lambda != beforePrevious && n < meanUpdateStepLimit;
+                             double tol, std::int64_t limit) {
+  return std::fabs(previous - lambda) > tol && lambda != beforePrevious && n < limit;
 }
 
-double meanFixedPointPlain(double a, double b, double tol, std::int64_t& steps) {
+// The step count at which a loop that has taken n steps pauses next: every
+// meanUpdateCheckInterval steps when a stop can be requested, else only at
+// the step limit (the loop then runs exactly as without a token).
+inline std::int64_t nextPause(std::int64_t n, const std::stop_token& stop) {
+  if (!stop.stop_possible()) return meanUpdateStepLimit;
+  return std::min(n + meanUpdateCheckInterval, meanUpdateStepLimit);
+}
+
+// Whether a loop that left at `limit` after n steps only paused there and
+// goes on: it would take another step by the real rules and no stop is
+// requested.
+inline bool resumesAfterPause(double beforePrevious, double previous, double lambda, std::int64_t n,
+                              double tol, std::int64_t limit, const std::stop_token& stop) {
+  return n == limit && limit < meanUpdateStepLimit &&
+         takesAnotherStep(beforePrevious, previous, lambda, n, tol, meanUpdateStepLimit) &&
+         !stop.stop_requested();
+}
+
+double meanFixedPointPlain(double a, double b, double tol, std::int64_t& steps, const std::stop_token& stop) {
   double lambda = 1.0;
   double previous = 0.0;
   double beforePrevious = std::numeric_limits<double>::quiet_NaN();
   std::int64_t n = 0;
-  while (takesAnotherStep(beforePrevious, previous, lambda, n, tol)) {
-    beforePrevious = previous;
-    previous = lambda;
-    lambda = (1.0 - std::exp(-lambda)) * a / b;
-    ++n;
+  std::int64_t limit = nextPause(n, stop);
+  for (;;) {
+    while (takesAnotherStep(beforePrevious, previous, lambda, n, tol, limit)) {
+      beforePrevious = previous;
+      previous = lambda;
+      lambda = (1.0 - std::exp(-lambda)) * a / b;
+      ++n;
+    }
+    if (!resumesAfterPause(beforePrevious, previous, lambda, n, tol, limit, stop)) break;
+    limit = nextPause(n, stop);
   }
   steps += n;
   return lambda;
@@ -174,28 +199,36 @@ struct FusedMeanStep {
 // The plain loop's steps and stopping rule. The loop keeps three values (the
 // one before the previous, the previous and the current); unrolled three
 // times they rotate through three variables and no value is copied on the
-// chain of dependent steps (the copy cost ~1 ns per step).
-[[gnu::target("fma")]] double meanFixedPointFma(double a, double b, double tol, std::int64_t& steps) {
+// chain of dependent steps (the copy cost ~1 ns per step). A pause for a
+// stop request falls on a multiple of three steps, so always at the top of
+// a round, where the rotation is back in order and the round can resume.
+[[gnu::target("fma")]] double meanFixedPointFma(double a, double b, double tol, std::int64_t& steps,
+                                                const std::stop_token& stop) {
   const FusedMeanStep step = fusedMeanStep(a, b);
   double x0 = std::numeric_limits<double>::quiet_NaN();  // (before previous, previous, current)
   double x1 = 0.0;
   double x2 = 1.0;
   double result = x2;
   std::int64_t n = 0;
+  std::int64_t limit = nextPause(n, stop);
   for (;;) {
-    if (!takesAnotherStep(x0, x1, x2, n, tol)) {
+    if (!takesAnotherStep(x0, x1, x2, n, tol, limit)) {
+      if (resumesAfterPause(x0, x1, x2, n, tol, limit, stop)) {
+        limit = nextPause(n, stop);
+        continue;
+      }
       result = x2;
       break;
     }
     x0 = nextMean(step, x2);  // now (x1, x2, x0)
     ++n;
-    if (!takesAnotherStep(x1, x2, x0, n, tol)) {
+    if (!takesAnotherStep(x1, x2, x0, n, tol, limit)) {
       result = x0;
       break;
     }
     x1 = nextMean(step, x0);  // now (x2, x0, x1)
     ++n;
-    if (!takesAnotherStep(x2, x0, x1, n, tol)) {
+    if (!takesAnotherStep(x2, x0, x1, n, tol, limit)) {
       result = x1;
       break;
     }
@@ -215,24 +248,24 @@ bool fusedStepApplies(double a, double b) {
 
 }  // namespace
 
-double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps) {
+double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps, std::stop_token stop) {
   const double a = sumXfP;
   const double b = sumFP;
 #ifdef TALLYFOLD_FUSED_MEAN_STEP
-  if (fusedStepApplies(a, b)) return meanFixedPointFma(a, b, tol, steps);
+  if (fusedStepApplies(a, b)) return meanFixedPointFma(a, b, tol, steps, stop);
 #endif
-  return meanFixedPointPlain(a, b, tol, steps);
+  return meanFixedPointPlain(a, b, tol, steps, stop);
 }
 
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
-                   std::span<double> lambda, FitCounters* counters) {
+                   std::span<double> lambda, FitCounters* counters, std::stop_token stop) {
   const int m = static_cast<int>(counts.size());
   const int k = static_cast<int>(lambda.size());
   if (posterior.rows() != m || posterior.cols() < k) {
     throw std::invalid_argument("updateLambdas: posterior must be m x k");
   }
   std::int64_t steps = 0;
-  for (int j = 1; j <= k; ++j) {
+  for (int j = 1; j <= k && !stop.stop_requested(); ++j) {
     const double* p = posterior.column(j);
     double sumXfP = 0.0;
     double sumFP = 0.0;
@@ -242,14 +275,14 @@ void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matri
       sumFP += f * p[x - 1];
     }
     lambda[j - 1] =
-        truncatedMeanFixedPoint(static_cast<float>(sumXfP), static_cast<float>(sumFP), tol, steps);
+        truncatedMeanFixedPoint(static_cast<float>(sumXfP), static_cast<float>(sumFP), tol, steps, stop);
   }
   if (counters != nullptr) counters->meanUpdateSteps += steps;
 }
 
 void emFit(std::span<const std::int32_t> counts, double eps, std::span<const double> lambdaIn,
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
-           Matrix<double>& posterior, FitCounters* counters) {
+           Matrix<double>& posterior, FitCounters* counters, std::stop_token stop) {
   const std::size_t k = lambdaIn.size();
   requireSameSize(weightIn.size(), k, "emFit: weightIn must have k entries");
   requireSameSize(lambda.size(), k, "emFit: lambda must have k entries");
@@ -271,7 +304,7 @@ void emFit(std::span<const std::int32_t> counts, double eps, std::span<const dou
 
   std::int32_t iteration = 0;
   while (std::fabs(maxChange) > eps) {
-    if (iteration > emIterationLimit) break;
+    if (iteration > emIterationLimit || stop.stop_requested()) break;
     expectationStep(lambda, weight, scratch, posterior);
     for (std::size_t j = 0; j < k; ++j) {
       const double* p = posterior.column(static_cast<int>(j) + 1);
@@ -280,7 +313,7 @@ void emFit(std::span<const std::int32_t> counts, double eps, std::span<const dou
       weight[j] = sum / n;
     }
     std::copy(lambda.begin(), lambda.end(), previous.begin());
-    updateLambdas(counts, tol, posterior, lambda, counters);
+    updateLambdas(counts, tol, posterior, lambda, counters, stop);
     maxChange = -std::numeric_limits<double>::max();
     for (std::size_t j = 0; j < k; ++j) {
       const double change = std::fabs(lambda[j] - previous[j]);

@@ -14,6 +14,7 @@
 // state and are safe to call from several threads at once.
 #include <cstdint>
 #include <span>
+#include <stop_token>
 
 #include "common/Matrix.h"
 
@@ -42,27 +43,42 @@ inline constexpr std::int32_t emIterationLimit = 5000;
 // two-cycle not accepted by the tolerance) stops at once.
 inline constexpr std::int64_t meanUpdateStepLimit = 100'000'000;
 
+// A mean fixed point with a stop request looks at it after this many steps
+// (about 40 microseconds of steps). A multiple of three: the fast loop takes
+// three steps per round and pauses only at the top of a round.
+inline constexpr std::int64_t meanUpdateCheckInterval = 4095;
+static_assert(meanUpdateCheckInterval % 3 == 0);
+
 // EM fit from the starting mixture (lambdaIn, weightIn) to the out arrays,
 // which may be the same storage as the in arrays. Runs while the largest
 // change of a mean between two passes exceeds eps; eps >= 1 returns the
 // starting values and leaves posterior untouched. posterior is resized to
 // m x k when it has another shape. A zero weight yields NaN posteriors, as
 // IEEE arithmetic gives them.
+//
+// A stop request is looked at before each pass and inside the mean update;
+// once it is seen the fit ends at once and its out arrays mean nothing (the
+// caller tells by stop.stop_requested()). Without a request every bit is as
+// without a token.
 void emFit(std::span<const std::int32_t> counts, double eps, std::span<const double> lambdaIn,
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
-           Matrix<double>& posterior, FitCounters* counters = nullptr);
+           Matrix<double>& posterior, FitCounters* counters = nullptr, std::stop_token stop = {});
 
 // New means from the posterior: for each component the fixed point of
 // lambda = (1 - e^-lambda) A / B, started from 1.0, with the posterior-
 // weighted sums A = sum x f(x) P(x, j) and B = sum f(x) P(x, j) rounded to
 // single precision; stops when a step changes lambda by at most tol (or at
-// meanUpdateStepLimit steps). tol >= 1 gives 1.0.
+// meanUpdateStepLimit steps). tol >= 1 gives 1.0. A stop request ends it
+// between components and every meanUpdateCheckInterval steps of a fixed
+// point; the means then mean nothing.
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
-                   std::span<double> lambda, FitCounters* counters = nullptr);
+                   std::span<double> lambda, FitCounters* counters = nullptr, std::stop_token stop = {});
 
 // The fixed point of one component from its single-precision sums; adds the
-// steps taken to `steps`.
-double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps);
+// steps taken to `steps`. With a stop request seen it returns the current
+// iterate, which means nothing.
+double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps,
+                               std::stop_token stop = {});
 
 // Log-likelihood L of the mixture (no exponent clamping).
 double logLikelihood(std::span<const std::int32_t> counts, std::span<const double> lambda,

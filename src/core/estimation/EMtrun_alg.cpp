@@ -9,6 +9,7 @@
 #include "common/FieldLayout.h"
 #include "common/NearestInteger.h"
 #include "common/SinglePrecision.h"
+#include "common/StoppedResult.h"
 #include "data/CountTable.h"
 
 namespace tallyfold {
@@ -93,12 +94,13 @@ class GradientTerms {
 // Bisection for a sign change of f on [a, b]: stops when |f(mid)| < tol or
 // after 500 steps; f(a) is evaluated anew at every step and a midpoint where
 // f is exactly 0 moves a. The result is the last midpoint (the midpoint of
-// [a, b] when tol is so large that no step runs).
+// [a, b] when tol is so large that no step runs). A stop request ends it
+// with a midpoint that means nothing.
 template <typename F>
-double bisect(double a, double b, double tol, const F& f) {
+double bisect(double a, double b, double tol, const F& f, const std::stop_token& stop = {}) {
   double mid = a + (b - a) * 0.5;
   double fm = 10.0;
-  for (int step = 0; step < bisectionStepLimit && std::fabs(fm) >= tol; ++step) {
+  for (int step = 0; step < bisectionStepLimit && std::fabs(fm) >= tol && !stop.stop_requested(); ++step) {
     mid = a + (b - a) * 0.5;
     fm = f(mid);
     const double fa = f(a);
@@ -112,21 +114,25 @@ double bisect(double a, double b, double tol, const F& f) {
 }
 
 void bisectRoots(const GradientTerms& terms, std::span<const std::array<double, 2>> intervals,
-                 std::span<double> roots, double tol) {
+                 std::span<double> roots, double tol, const std::stop_token& stop = {}) {
   if (roots.size() < intervals.size()) throw std::invalid_argument("bisectSlopeRoots: too few roots");
   for (std::size_t i = 0; i < intervals.size(); ++i) {
-    roots[i] = bisect(intervals[i][0], intervals[i][1], tol, [&](double t) { return terms.slope(t); });
+    roots[i] = bisect(intervals[i][0], intervals[i][1], tol, [&](double t) { return terms.slope(t); }, stop);
   }
 }
 
+// A stop request ends the search with a candidate and a maximum that mean
+// nothing (on a long table one evaluation of D' is m k exponentials, and
+// the search makes up to 100 000 of them).
 void searchMaximum(std::span<const std::int32_t> counts, const GradientTerms& terms, double& candidateLambda,
-                   double& maxGradient, double tol) {
+                   double& maxGradient, double tol, const std::stop_token& stop = {}) {
   const double lo = static_cast<double>(single::gridStart);
   const double hi = static_cast<double>(counts.size()) + 1.0;
   const double width = (hi - lo) / static_cast<double>(gridIntervals);
   std::array<double, gridIntervals + 1> theta{};
   std::array<double, gridIntervals + 1> slope{};
   for (int i = 0; i <= gridIntervals; ++i) {
+    if (stop.stop_requested()) return;
     theta[i] = width * static_cast<double>(i) + lo;
     slope[i] = terms.slope(theta[i]);
   }
@@ -136,7 +142,7 @@ void searchMaximum(std::span<const std::int32_t> counts, const GradientTerms& te
     if (slope[i - 1] >= 0.0 && slope[i] < 0.0) intervals.push_back({theta[i - 1], theta[i]});
   }
   std::vector<double> roots(intervals.size(), 0.0);
-  bisectRoots(terms, intervals, roots, tol);
+  bisectRoots(terms, intervals, roots, tol, stop);
 
   double best = terms.value(static_cast<double>(single::nearZero));
   std::size_t bestIndex = 0;
@@ -264,7 +270,8 @@ void recordStep(std::span<const std::int32_t> counts, std::span<const double> la
 }
 
 SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchSettings& settings, bool record,
-                             const LogSink& log) {
+                             const LogSink& log, std::stop_token stop) {
+  if (stop.stop_requested()) return stoppedResult<SearchResult>();
   SearchResult result;
   result.maxGradient = std::numeric_limits<double>::quiet_NaN();
   result.bestBic = std::numeric_limits<double>::quiet_NaN();
@@ -318,13 +325,16 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
 
   say(listDirected("----------- Start EMGFU---------"));
   while (maxGradient - 1.0 > eps && passCount <= passLimit) {
+    if (stop.stop_requested()) return stoppedResult<SearchResult>();
     say(listDirected());
     say(listDirected("**** Start EM ****"));
-    emFit(counts, eps, lambda, weight, lambda, weight, posterior, &counters);
+    emFit(counts, eps, lambda, weight, lambda, weight, posterior, &counters, stop);
+    if (stop.stop_requested()) return stoppedResult<SearchResult>();
 
     const std::size_t k = lambda.size();
     for (;;) {
-      maxGradientSearch(counts, lambda, weight, candidateLambda, maxGradient, halfEps);
+      searchMaximum(counts, GradientTerms(counts, lambda, weight), candidateLambda, maxGradient, halfEps, stop);
+      if (stop.stop_requested()) return stoppedResult<SearchResult>();
       say(listDirected("Maximum of Gradient Function"));
       say(formatF(maxGradient, 14, 6));
       say(listDirected());
@@ -348,7 +358,8 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
       trialPosterior = posterior;
       trialLambda[static_cast<std::size_t>(replaceIndex) - 1] = candidateLambda;
       const double l1 = logLikelihood(counts, lambda, weight);
-      emFit(counts, halfEps, trialLambda, trialWeight, trialLambda, trialWeight, trialPosterior, &counters);
+      emFit(counts, halfEps, trialLambda, trialWeight, trialLambda, trialWeight, trialPosterior, &counters, stop);
+      if (stop.stop_requested()) return stoppedResult<SearchResult>();
       const double l2 = logLikelihood(counts, trialLambda, trialWeight);
       if (!(l1 + halfEps < l2)) break;
       say(listDirected("Changing step"));

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,11 @@ struct FitRecord {
   double maxGradient;
 };
 
+// A result with stopped = true comes from a search that saw a stop request
+// before it finished: every other field then means nothing, and a caller
+// shows none of them.
 struct SearchResult {
+  bool stopped = false;
   bool estimable = false;  // false: no mixture can be fitted to the table, nothing was computed
   std::string problem;     // why, in words for the user (mixtureProblem), when estimable is false
   std::int32_t numComponents = 0;
@@ -104,7 +109,13 @@ void recordStep(std::span<const std::int32_t> counts, std::span<const double> la
 // values on the stack of the call. A table that countTableProblem refuses
 // or that carries no information about the means (mixtureProblem) gives
 // estimable = false at once, with the reason in problem.
+//
+// A stop request is looked at before the search starts, before each pass,
+// inside the EM fits and the gradient search, and around each trial fit;
+// once seen the search returns at once with stopped = true and logs nothing
+// more. Without a request the result, the log and the counters are the
+// same as without a token.
 SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchSettings& settings, bool record,
-                             const LogSink& log);
+                             const LogSink& log, std::stop_token stop = {});
 
 }  // namespace tallyfold

@@ -5,12 +5,14 @@
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
 #include "common/NearestInteger.h"
+#include "common/StoppedResult.h"
 #include "data/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/Gamma.h"
 #include "estimation/Zelterman.h"
 #include "numeric/RandomStream.h"
 #include "numeric/SummaryStatistics.h"
+#include "simulation/ReplicateLog.h"
 
 namespace tallyfold {
 
@@ -47,11 +49,12 @@ std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::i
           narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts)), narrowEstimate(chao(counts))};
 }
 
-ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings) {
+ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                     std::stop_token stop) {
   ReplicateEstimates row;
   const std::int64_t n = observedUnits(counts);
 
-  const SearchResult fit = componentSearch(counts, settings, false, {});
+  const SearchResult fit = componentSearch(counts, settings, false, {}, stop);
   if (fit.estimable) {
     row.components = fit.numComponents;
     row.unobserved[0] = nearestInt(estimateN0(counts, fit.lambda, fit.weight));
@@ -76,21 +79,24 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
 
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
-                                    const SamplesDrawn& samplesDrawn) {
-  const auto write = [&log](const std::string& line) {
-    if (log) log(line);
-  };
+                                    const SamplesDrawn& samplesDrawn, std::stop_token stop) {
+  ReplicateLog write(log);
+  if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
   BootstrapResult result;
-  result.samples = drawFromFrequencies(observed, replications, stream);
+  result.samples = drawFromFrequencies(observed, replications, stream, stop);
+  if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
   const int m = static_cast<int>(observed.size());
   result.tables = EstimateTables(studyEstimators, replications);
   result.components.assign(static_cast<std::size_t>(replications), 0);
   if (samplesDrawn) samplesDrawn(result.samples);
 
   for (int r = 1; r <= replications; ++r) {
+    if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
+    write.beginReplicate();
     write(listDirected("********  rep ", r, "    *********"));
     const std::vector<std::int32_t> sample = sampleRow(result.samples, r, 1, m);
-    const ReplicateEstimates row = estimateReplicate(sample, settings);
+    const ReplicateEstimates row = estimateReplicate(sample, settings, stop);
+    if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
     result.components[static_cast<std::size_t>(r - 1)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, r) = row.unobserved[static_cast<std::size_t>(j - 1)];
@@ -103,6 +109,7 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
     appendEstimate(line, row.estimates[0]);
     write(line.str());
     write(listDirected(std::string(21, '_')));
+    write.endReplicate();
   }
   return result;
 }
@@ -120,15 +127,20 @@ std::string expectationLine(std::span<const std::int32_t> components, const Esti
 }
 
 EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
-                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log) {
-  const SampleTable samples = drawFromFrequencies(counts, bootReplications, stream);
+                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log,
+                                   std::stop_token stop) {
+  if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
+  const SampleTable samples = drawFromFrequencies(counts, bootReplications, stream, stop);
+  if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
   if (log) log(listDirected("evaluate Bootstrap"));
   const int m = static_cast<int>(counts.size());
   EvaluationResult result;
   std::vector<float> sizes;
   for (int b = 1; b <= bootReplications; ++b) {
+    if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
     result.lastSample = sampleRow(samples, b, 1, m);
-    result.lastFit = componentSearch(result.lastSample, settings, false, {});
+    result.lastFit = componentSearch(result.lastSample, settings, false, {}, stop);
+    if (result.lastFit.stopped) return stoppedResult<EvaluationResult>();
     if (!result.lastFit.estimable) continue;
     const double nall = estimateNall(result.lastSample, result.lastFit.lambda, result.lastFit.weight);
     if (const Estimate size = nearestInt(nall)) sizes.push_back(static_cast<float>(*size));

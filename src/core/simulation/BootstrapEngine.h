@@ -10,11 +10,18 @@
 // frequencies (drawFromFrequencies). On each sample seven estimators run:
 // the NPMLE of the zero-truncated Poisson mixture, the negative-binomial
 // estimate, Zelterman 1-4 and Chao.
+//
+// Both engines take a stop request. It is looked at before anything is
+// drawn, between replicates (samples) and inside each NPMLE search; once
+// seen the engine returns at once a result with stopped = true, whose
+// other fields mean nothing: a caller shows none of them. A stopped
+// bootstrap has logged whole replicates only.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -36,10 +43,13 @@ struct ReplicateEstimates {
 // Z1, Z2, Z3, Z4, Chao: their N0 for a count table.
 std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::int32_t> counts);
 
-// Every estimator on one table (the bootstrap's rows 1-7).
-ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings);
+// Every estimator on one table (the bootstrap's rows 1-7). With a stop
+// request seen (stop.stop_requested()) the estimates mean nothing.
+ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                     std::stop_token stop = {});
 
 struct BootstrapResult {
+  bool stopped = false;  // true: stopped before the end, the rest means nothing
   SampleTable samples;  // R x m
   EstimateTables tables;  // 7 x R
   std::vector<std::int32_t> components;  // R
@@ -50,11 +60,11 @@ struct BootstrapResult {
 using SamplesDrawn = std::function<void(const SampleTable&)>;
 
 // R bootstrap replicates of the observed table. Logs, per replicate,
-// "********  rep r    *********", "m= k  n0= N0  N= N" and 21 underscores.
-// replications >= 1.
+// "********  rep r    *********", "m= k  n0= N0  N= N" and 21 underscores,
+// written together once the replicate is done. replications >= 1.
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
-                                    const SamplesDrawn& samplesDrawn = {});
+                                    const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {});
 
 // The closing log line "E(m)= …  : E(N0)= …  : E(N)= …": the means of the
 // components and of the NPMLE row over the replicates, in integer
@@ -63,6 +73,7 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
 std::string expectationLine(std::span<const std::int32_t> components, const EstimateTables& tables);
 
 struct EvaluationResult {
+  bool stopped = false;  // true: stopped before the end, the rest means nothing
   // Median of the bootstrap population-size estimates, to the nearest
   // integer; none when no bootstrap sample could be fitted.
   Estimate median;
@@ -76,6 +87,7 @@ struct EvaluationResult {
 // samples of `counts`, the NPMLE population size of each, and their
 // median. Logs "evaluate Bootstrap" after drawing. bootReplications >= 1.
 EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
-                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log);
+                                   std::int32_t bootReplications, RandomStream& stream, const LogSink& log,
+                                   std::stop_token stop = {});
 
 }  // namespace tallyfold

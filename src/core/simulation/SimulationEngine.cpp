@@ -5,7 +5,9 @@
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
+#include "common/StoppedResult.h"
 #include "data/CountTable.h"
+#include "simulation/ReplicateLog.h"
 #include "simulation/RunMemory.h"
 
 namespace tallyfold {
@@ -124,10 +126,10 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
 }
 
 StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, const LogSink& log,
-                               const ProgressSink& progress, const SamplesDrawn& samplesDrawn) {
-  const auto write = [&log](const std::string& line) {
-    if (log) log(line);
-  };
+                               const ProgressSink& progress, const SamplesDrawn& samplesDrawn,
+                               std::stop_token stop) {
+  ReplicateLog write(log);
+  if (stop.stop_requested()) return stoppedResult<StudyResult>();
   const int k = s.numCounts;
   const int r = s.replications;
   StudyResult result;
@@ -135,11 +137,12 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
   write(listDirected("Start Simulation"));
   write(listDirected("set Sample Data"));
   if (s.fromDataset) {
-    result.samples = drawFromFrequencies(frequencyVector(s), r, stream);
+    result.samples = drawFromFrequencies(frequencyVector(s), r, stream, stop);
   } else {
     write(listDirected("Parameteric"));
-    result.samples = drawFromPoissonMixture(k + 1, s.lambda, s.weight, r, s.populationSize, stream);
+    result.samples = drawFromPoissonMixture(k + 1, s.lambda, s.weight, r, s.populationSize, stream, stop);
   }
+  if (stop.stop_requested()) return stoppedResult<StudyResult>();
   write(listDirected("sk+1=", k + 1));
 
   result.tables = EstimateTables(studyEstimators, r);
@@ -151,9 +154,12 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
 
   std::optional<SearchResult> lastFit;
   for (int rep = 1; rep <= r; ++rep) {
+    if (stop.stop_requested()) return stoppedResult<StudyResult>();
+    write.beginReplicate();
     write(listDirected("********  rep ", rep, "    *********"));
     std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
-    const ReplicateEstimates row = estimateReplicate(counts, s.search);
+    const ReplicateEstimates row = estimateReplicate(counts, s.search, stop);
+    if (stop.stop_requested()) return stoppedResult<StudyResult>();
     result.components[static_cast<std::size_t>(rep - 1)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, rep) = row.unobserved[static_cast<std::size_t>(j - 1)];
@@ -167,7 +173,9 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
       // has no bootstrap: it gets no evaluation instead of ending the run.
       Estimate median;
       if (evaluable(counts)) {
-        EvaluationResult evaluation = evaluateBootstrap(counts, s.search, s.bootReplications, stream, log);
+        EvaluationResult evaluation =
+            evaluateBootstrap(counts, s.search, s.bootReplications, stream, write.sink(), stop);
+        if (evaluation.stopped) return stoppedResult<StudyResult>();
         median = evaluation.median;
         counts = std::move(evaluation.lastSample);
         fit = std::move(evaluation.lastFit);
@@ -186,6 +194,7 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
     appendEstimate(line, result.tables.estimates(1, rep));
     write(line.str());
     write(listDirected(std::string(21, '_')));
+    write.endReplicate();
 
     result.lastCounts = std::move(counts);
     lastFit = std::move(fit);
@@ -193,7 +202,8 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
   }
   // The search is deterministic: fitting the last replicate again gives the
   // fit estimateReplicate made of it.
-  result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {});
+  result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {}, stop);
+  if (result.lastFit.stopped) return stoppedResult<StudyResult>();
 
   write(expectationLine(result.components, result.tables));
   write(listDirected(std::string(62, '_')));
@@ -218,7 +228,9 @@ std::optional<std::string> poissonGammaSettingsProblem(const PoissonGammaSetting
 }
 
 PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, RandomStream& stream, const LogSink& log,
-                                             const ProgressSink& progress, const SamplesDrawn& samplesDrawn) {
+                                             const ProgressSink& progress, const SamplesDrawn& samplesDrawn,
+                                             std::stop_token stop) {
+  if (stop.stop_requested()) return stoppedResult<PoissonGammaResult>();
   const auto write = [&log](const std::string& line) {
     if (log) log(line);
   };
@@ -227,13 +239,15 @@ PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, Rand
   PoissonGammaResult result;
 
   write(listDirected("Start Simulation"));
-  result.samples = drawFromNegativeBinomial(s.alpha, s.kappa, k + 1, s.populationSize, r, stream, log);
+  result.samples = drawFromNegativeBinomial(s.alpha, s.kappa, k + 1, s.populationSize, r, stream, log, stop);
+  if (stop.stop_requested()) return stoppedResult<PoissonGammaResult>();
   write(listDirected("sk+1=", k + 1));
   result.tables = EstimateTables(poissonGammaEstimators, r);
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
 
   for (int rep = 1; rep <= r; ++rep) {
+    if (stop.stop_requested()) return stoppedResult<PoissonGammaResult>();
     write(listDirected("********  rep ", rep, "    *********"));
     std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
     const std::int64_t n = observedUnits(counts);

@@ -16,9 +16,17 @@
 //
 // Poisson-Gamma: R samples of N units from the negative binomial with
 // probability alpha and shape kappa, and the closed-form estimators only.
+//
+// Both engines take a stop request. It is looked at before anything is
+// drawn, between replicates and, in the study, inside each NPMLE search and
+// bootstrap evaluation; once seen the engine returns at once a result with
+// stopped = true, whose other fields mean nothing: a caller shows none of
+// them. A stopped run has logged whole replicates only and writes no
+// further line.
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -68,6 +76,7 @@ struct StudySettings {
 std::optional<std::string> studySettingsProblem(const StudySettings& settings);
 
 struct StudyResult {
+  bool stopped = false;                             // true: stopped before the end, the rest means nothing
   SampleTable samples;                              // R x (K + 1), column 1 the unseen units
   EstimateTables tables;                            // 7 x R
   std::vector<std::int32_t> components;             // R; 0 for a replicate that could not be fitted
@@ -83,10 +92,12 @@ struct StudyResult {
 // error of the sampler. Logs, in order: "Start Simulation", "set Sample
 // Data", ("Parameteric"), "sk+1= K+1", "print out Sample Data", per
 // replicate the rep line, ("evaluate Bootstrap", "eval Median N= …"),
-// "m= …  n0= …  N= …" and 21 underscores; then the E(m) line and 62
-// underscores. samplesDrawn runs after the "print out Sample Data" line.
+// "m= …  n0= …  N= …" and 21 underscores (a replicate's lines written
+// together once it is done); then the E(m) line and 62 underscores.
+// samplesDrawn runs after the "print out Sample Data" line.
 StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stream, const LogSink& log,
-                               const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {});
+                               const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {},
+                               std::stop_token stop = {});
 
 struct PoissonGammaSettings {
   double alpha = 0.5;
@@ -100,6 +111,7 @@ struct PoissonGammaSettings {
 std::optional<std::string> poissonGammaSettingsProblem(const PoissonGammaSettings& settings);
 
 struct PoissonGammaResult {
+  bool stopped = false;   // true: stopped before the end, the rest means nothing
   SampleTable samples;    // R x (K + 1)
   EstimateTables tables;  // 5 x R: Z1..Z4, Chao
   std::vector<std::int32_t> lastCounts;
@@ -111,6 +123,6 @@ struct PoissonGammaResult {
 // underscores.
 PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& settings, RandomStream& stream,
                                              const LogSink& log, const ProgressSink& progress = {},
-                                             const SamplesDrawn& samplesDrawn = {});
+                                             const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {});
 
 }  // namespace tallyfold

@@ -13,9 +13,15 @@
 // arguments (K < 2, a total below 1, a probability outside (0, 1) after
 // normalisation, a non-positive mean) are reported by RNMTN and POIPR as
 // terminal errors of the numerical error facility; nothing is drawn then.
+//
+// With a stop request the replicates are drawn in chunks and the request is
+// looked at between them; once it is seen the draw ends and the table means
+// nothing (the caller tells by stop.stop_requested()). The stream gives the
+// same numbers either way, since RNMTN draws one replicate after another.
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <vector>
 
 #include "common/Matrix.h"
@@ -30,20 +36,21 @@ using SampleTable = Matrix<std::int32_t>;
 // Nonparametric: probabilities proportional to freq(1..K), sample size
 // n = sum of freq. An empty class gets the probability 1.0E-6 before the
 // normalisation, so it can still receive units.
-SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, RandomStream& stream);
+SampleTable drawFromFrequencies(std::span<const std::int32_t> freq, int nr, RandomStream& stream,
+                                std::stop_token stop = {});
 
 // Parametric: a mixture of Poisson distributions with means lambda(1..c)
 // and weights weight(1..c), conditioned on the counts 0 .. k-1; each
 // replicate has n units. The weights need not sum to 1.
 SampleTable drawFromPoissonMixture(int k, std::span<const double> lambda, std::span<const double> weight, int nr,
-                                   std::int32_t n, RandomStream& stream);
+                                   std::int32_t n, RandomStream& stream, std::stop_token stop = {});
 
 // Negative binomial (Poisson-Gamma) with probability alpha and shape kappa
 // over the counts 0 .. k-1; each replicate has n units. Logs one "spi="
 // line per class (the probability before a zero is replaced by 1.0E-9) and
-// the line "test1".
+// the line "test1" (not when stopped).
 SampleTable drawFromNegativeBinomial(double alpha, double kappa, int k, std::int32_t n, int nr, RandomStream& stream,
-                                     const LogSink& log);
+                                     const LogSink& log, std::stop_token stop = {});
 
 // The normalised probability vectors the three generators draw from (the
 // negative binomial logs its "spi=" lines while building, as above). A

@@ -4,16 +4,19 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "common/SinglePrecision.h"
 #include "data/CountTable.h"
+#include "support/FinishesWithin.h"
 #include "estimation/EMtrun.h"
 
 namespace tallyfold {
@@ -431,6 +434,67 @@ TEST(Search, AcceptedNpmleFitsPassTheGradientTestOnRandomTables) {
     }
   }
   EXPECT_GE(accepted, 25);
+}
+
+// Its NPMLE search runs for about eleven minutes.
+const Table elevenClasses{222, 4, 222, 28, 66, 12, 1, 0, 7, 15, 0};
+
+TEST(Search, AStopRequestEndsTheSearchPromptly) {
+  using Clock = std::chrono::steady_clock;
+  const SearchSettings settings{defaultEps, npmle, 2};
+  std::stop_source early;
+  early.request_stop();
+  Lines log;
+  const SearchResult before =
+      componentSearch(elevenClasses, settings, true, [&](const std::string& line) { log.push_back(line); },
+                      early.get_token());
+  EXPECT_TRUE(before.stopped);
+  EXPECT_TRUE(log.empty());
+
+  SearchResult result;
+  Clock::time_point done;
+  std::jthread worker([&](std::stop_token stop) {
+    result = componentSearch(elevenClasses, settings, true, {}, stop);
+    done = Clock::now();
+  });
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  const Clock::time_point requested = Clock::now();
+  worker.request_stop();
+  finishesWithin(std::chrono::seconds(30), "the stopped search", [&] {
+    worker.join();
+    return 0;
+  });
+  EXPECT_TRUE(result.stopped);
+  const double latency = std::chrono::duration<double>(done - requested).count();
+  RecordProperty("stopLatencyMicroseconds", static_cast<int>(latency * 1e6));
+  EXPECT_LT(latency, 2.0);
+}
+
+TEST(Search, StoppingOneSearchLeavesAConcurrentOneAsASerialRun) {
+  const SearchRun serial = search(tenClasses, defaultEps, npmle);
+  SearchResult stopped;
+  std::jthread longRun([&](std::stop_token stop) {
+    stopped = componentSearch(elevenClasses, SearchSettings{defaultEps, npmle, 2}, false, {}, stop);
+  });
+  std::stop_source never;  // pauses every fixed point, is never requested
+  SearchRun concurrent;
+  std::jthread other([&] {
+    concurrent.result = componentSearch(tenClasses, SearchSettings{defaultEps, npmle, 2}, true,
+                                        [&](const std::string& line) { concurrent.log.push_back(line); },
+                                        never.get_token());
+  });
+  other.join();
+  longRun.request_stop();
+  longRun.join();
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_FALSE(concurrent.result.stopped);
+  EXPECT_EQ(concurrent.log, serial.log);
+  EXPECT_EQ(concurrent.result.lambda, serial.result.lambda);
+  EXPECT_EQ(concurrent.result.weight, serial.result.weight);
+  EXPECT_EQ(concurrent.result.posterior, serial.result.posterior);
+  EXPECT_EQ(concurrent.result.records.size(), serial.result.records.size());
+  EXPECT_EQ(concurrent.result.counters.emPasses, serial.result.counters.emPasses);
+  EXPECT_EQ(concurrent.result.counters.meanUpdateSteps, serial.result.counters.meanUpdateSteps);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <stop_token>
 #include <vector>
 
 #include "common/SinglePrecision.h"
@@ -208,6 +209,35 @@ TEST(Likelihood, MatchesTheMixtureDensity) {
   EXPECT_NEAR(logLikelihood(counts, lambda, weight), expected, 1e-9 * std::fabs(expected));
   EXPECT_NEAR(estimateNall(counts, lambda, weight), 255.0 * s, 1e-9);
   EXPECT_NEAR(estimateN0(counts, lambda, weight), 255.0 * (s - 1.0), 1e-9);
+}
+
+TEST(UpdateLambdas, AStopTokenPausesTheFixedPointWithoutChangingABit) {
+  // A token that is never requested pauses the loop every
+  // meanUpdateCheckInterval steps: on the fused path (a mean near zero), on
+  // the plain one (sums below 2^-100) and up to the step limit, which is no
+  // multiple of three, each resumes to the same bits and steps. A request
+  // ends the loop at the first pause.
+  std::stop_source source;
+  const double tol = 0.5 * defaultEps * 0.005;
+  struct Case {
+    float a;
+    float b;
+    double tol;
+  };
+  for (const Case c : {Case{1.0000001f, 1.0f, tol}, Case{1.0000001e-35f, 1.0e-35f, tol}, Case{1.0f, 1.0f, -1.0}}) {
+    std::int64_t expectedSteps = 0;
+    const double expected = truncatedMeanFixedPoint(c.a, c.b, c.tol, expectedSteps);
+    ASSERT_GT(expectedSteps, 3 * meanUpdateCheckInterval) << c.a;
+    std::int64_t steps = 0;
+    EXPECT_TRUE(sameBits(truncatedMeanFixedPoint(c.a, c.b, c.tol, steps, source.get_token()), expected)) << c.a;
+    EXPECT_EQ(steps, expectedSteps) << c.a;
+  }
+  source.request_stop();
+  for (const float scale : {1.0f, 1.0e-35f}) {
+    std::int64_t steps = 0;
+    truncatedMeanFixedPoint(scale, scale, -1.0, steps, source.get_token());
+    EXPECT_EQ(steps, meanUpdateCheckInterval) << scale;
+  }
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/NearestInteger.h"
@@ -120,6 +125,44 @@ TEST(EvaluateBootstrap, MedianOfTheBootstrapSizes) {
     if (b == 1) {
       EXPECT_EQ(result.median, static_cast<std::int32_t>(sizes[0]));
     }
+  }
+}
+
+TEST(BootstrapReplicates, AStopInsideAReplicateLeavesWholeReplicatesInTheLog) {
+  // NPMLE on the ten-class samples: a replicate takes some 30 ms, so a
+  // request 10 ms after the third one is logged lands inside the fourth.
+  using Clock = std::chrono::steady_clock;
+  std::mutex mutex;
+  std::condition_variable logged;
+  std::vector<std::string> log;
+  const LogSink sink = [&](const std::string& line) {
+    const std::lock_guard lock(mutex);
+    log.push_back(line);
+    logged.notify_all();
+  };
+  RandomStream stream(2024);
+  BootstrapResult result;
+  Clock::time_point done;
+  std::jthread worker([&](std::stop_token stop) {
+    result = bootstrapReplicates(tenClasses, SearchSettings{defaults.exactness, 1, 2}, 1000, stream, sink, {}, stop);
+    done = Clock::now();
+  });
+  {
+    std::unique_lock lock(mutex);
+    logged.wait(lock, [&] { return log.size() >= 9; });
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const Clock::time_point requested = Clock::now();
+  worker.request_stop();
+  worker.join();
+  EXPECT_TRUE(result.stopped);
+  EXPECT_LT(std::chrono::duration<double>(done - requested).count(), 2.0);
+  ASSERT_EQ(log.size() % 3, 0u);
+  ASSERT_LT(log.size(), 3000u);
+  for (std::size_t i = 0; i < log.size(); i += 3) {
+    EXPECT_EQ(log[i], " ********  rep  " + std::to_string(i / 3 + 1) + "    *********");
+    EXPECT_EQ(log[i + 1].rfind(" m= ", 0), 0u) << log[i + 1];
+    EXPECT_EQ(log[i + 2], " " + std::string(21, '_'));
   }
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -340,6 +341,30 @@ TEST(SimulationSettings, CountsWeightsAndMemoryHaveTheirBounds) {
   pg = PoissonGammaSettings{};
   pg.replications = billion;
   EXPECT_EQ(poissonGammaSettingsProblem(pg)->rfind("Error occur by Number of Replications: 1000000000 ", 0), 0u);
+}
+
+TEST(SimulationStop, AnUnrequestedTokenChangesNothingAndAnEarlyRequestDrawsNothing) {
+  // 5000 replicates of 16 classes: with a token the draw runs in chunks.
+  PoissonGammaSettings settings;
+  settings.replications = 5000;
+  RandomStream plainStream(4321);
+  RandomStream chunkedStream(4321);
+  const PoissonGammaResult plain = runPoissonGammaSimulation(settings, plainStream, {});
+  std::stop_source never;
+  const PoissonGammaResult chunked = runPoissonGammaSimulation(settings, chunkedStream, {}, {}, {}, never.get_token());
+  EXPECT_FALSE(chunked.stopped);
+  EXPECT_EQ(chunked.samples, plain.samples);
+  EXPECT_EQ(chunked.tables.estimateRow(1), plain.tables.estimateRow(1));
+  EXPECT_EQ(chunkedStream.seed(), plainStream.seed());
+
+  std::stop_source early;
+  early.request_stop();
+  RandomStream stream(4321);
+  Log log;
+  EXPECT_TRUE(runSimulationStudy(parametric(3, true), stream, log.sink(), {}, {}, early.get_token()).stopped);
+  EXPECT_TRUE(runPoissonGammaSimulation(settings, stream, log.sink(), {}, {}, early.get_token()).stopped);
+  EXPECT_TRUE(log.lines.empty());
+  EXPECT_EQ(stream.seed(), 4321);
 }
 
 }  // namespace
