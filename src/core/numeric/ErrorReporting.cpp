@@ -29,7 +29,9 @@ struct Level {
 
 struct ErrorState {
   std::vector<Level> stack;
-  std::array<std::array<std::string, 9>, placeholderLetters.size()> values{};
+  // Default-initialised (every string empty): clang 14 crashes on a value
+  // initialiser "{}" of an array of arrays of strings.
+  std::array<std::array<std::string, 9>, placeholderLetters.size()> values;
   std::array<ErrorAttributes, 7> attributes{{
       {false, false, true},  // 1 NOTE
       {false, false, true},  // 2 ALERT
