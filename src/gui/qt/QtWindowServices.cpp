@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QLabel>
 #include <QMdiArea>
@@ -20,9 +22,9 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -95,6 +97,16 @@ QIcon blankIcon() {
 
 }  // namespace
 
+void FrameWindow::closeEvent(QCloseEvent* event) {
+  if (!closeAction_) {
+    QMainWindow::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  const std::function<void()> action = closeAction_;  // the action may replace itself
+  action();
+}
+
 struct QtWindowServices::ChildWindow {
   QPointer<QMdiSubWindow> sub;
   QScrollArea* scroll = nullptr;
@@ -139,6 +151,7 @@ QtWindowServices::QtWindowServices(QObject* parent)
 }
 
 QtWindowServices::~QtWindowServices() {
+  joinThreads();
   windows_.clear();
   delete frame_;
 }
@@ -220,14 +233,7 @@ void QtWindowServices::appendMenuEntry(int menu, MenuEntryKind kind, std::string
         break;
       case MenuEntryKind::item: {
         QAction* item = entry->addAction(caption);
-        QObject::connect(item, &QAction::triggered, this, [this, action] {
-          if (!action) return;
-          try {
-            action();
-          } catch (const std::exception& e) {
-            messageBox(e.what(), "Error");
-          }
-        });
+        QObject::connect(item, &QAction::triggered, this, [this, action] { runGuarded(action); });
         break;
       }
     }
@@ -237,6 +243,48 @@ void QtWindowServices::appendMenuEntry(int menu, MenuEntryKind kind, std::string
 
 void QtWindowServices::setStatusBarText(std::string_view text) {
   gui::post(this, [this, text = toQString(text)] { status_->setText(text); });
+}
+
+QAction* QtWindowServices::menuItem(const QString& caption) const {
+  for (const auto& [number, entry] : menus_) {
+    for (QAction* item : entry->actions()) {
+      if (!item->isSeparator() && item->text() == caption) return item;
+    }
+  }
+  return nullptr;
+}
+
+void QtWindowServices::setMenuEntryEnabled(std::string_view caption, bool enabled) {
+  gui::post(this, [this, caption = toQString(caption), enabled] {
+    if (QAction* item = menuItem(caption)) item->setEnabled(enabled);
+  });
+}
+
+void QtWindowServices::setMenuEntryShortcut(std::string_view caption, std::string_view keys) {
+  gui::post(this, [this, caption = toQString(caption), keys = toQString(keys)] {
+    // The item's menu belongs to the frame's menu bar, so the key works
+    // wherever the focus is inside the frame.
+    if (QAction* item = menuItem(caption)) item->setShortcut(QKeySequence(keys));
+  });
+}
+
+void QtWindowServices::setCloseAction(std::function<void()> action) {
+  gui::post(this, [this, action = std::move(action)] {
+    if (!action) {
+      frame_->setCloseAction({});
+      return;
+    }
+    frame_->setCloseAction([this, action] { runGuarded(action); });
+  });
+}
+
+void QtWindowServices::runGuarded(const std::function<void()>& action) {
+  if (!action) return;
+  try {
+    action();
+  } catch (const std::exception& e) {
+    messageBox(e.what(), "Error");
+  }
 }
 
 // --- Child windows ----------------------------------------------------------
@@ -418,6 +466,13 @@ void QtWindowServices::messageBox(std::string_view text, std::string_view title)
   });
 }
 
+bool QtWindowServices::askYesNo(std::string_view text, std::string_view title) {
+  return gui::call(this, [this, text = toQString(text), title = toQString(title)] {
+    return QMessageBox::question(modalParent(), title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  });
+}
+
 std::unique_ptr<Dialog> QtWindowServices::loadDialog(int templateId) {
   return gui::call(this, [this, templateId]() -> std::unique_ptr<Dialog> {
     const DialogTemplate* found = findDialogTemplate(templateId);
@@ -443,7 +498,8 @@ std::optional<std::string> QtWindowServices::chooseOpenFile(const std::vector<Fi
 // --- Threads, default output, exit ------------------------------------------------
 
 std::int32_t QtWindowServices::startThread(std::function<void()> routine) {
-  auto guarded = [this, routine = std::move(routine)] {
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  auto guarded = [this, done, routine = std::move(routine)] {
     try {
       routine();
     } catch (const std::exception& e) {
@@ -451,13 +507,54 @@ std::int32_t QtWindowServices::startThread(std::function<void()> routine) {
     } catch (...) {
       writeDefaultOutput("A worker ended with an error.");
     }
+    done->store(true);
+    // Wakes a joinThreads that waits for events on the interface thread.
+    QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
   };
+  std::lock_guard lock(workersMutex_);
+  // Workers that have ended are joined here, so the list stays short.
+  const auto ended = std::partition(workers_.begin(), workers_.end(), [](const Worker& w) { return !w.done->load(); });
+  for (auto w = ended; w != workers_.end(); ++w) w->thread.join();
+  workers_.erase(ended, workers_.end());
   try {
-    std::thread(std::move(guarded)).detach();
+    workers_.reserve(workers_.size() + 1);  // no allocation after the thread runs
+    workers_.push_back(Worker{std::thread(std::move(guarded)), done});
   } catch (const std::system_error&) {
     return -1;
   }
   return nextThread_.fetch_add(1);
+}
+
+void QtWindowServices::joinThreads() {
+  const std::thread::id self = std::this_thread::get_id();
+  // On the interface thread the wait goes on handling events: a worker may
+  // be blocked in a call that only the interface thread can carry out (a
+  // message box, a dialog), and it can end only once that call has run.
+  const bool serveEvents = QCoreApplication::instance() != nullptr && gui::onThreadOf(this);
+  for (;;) {
+    std::vector<Worker> ending;
+    {
+      std::lock_guard lock(workersMutex_);
+      // A worker that calls this waits for the others, not for itself.
+      const auto others =
+          std::stable_partition(workers_.begin(), workers_.end(), [self](const Worker& w) { return w.thread.get_id() == self; });
+      std::move(others, workers_.end(), std::back_inserter(ending));
+      workers_.erase(others, workers_.end());
+    }
+    if (ending.empty()) return;  // workers started meanwhile are taken by the next round
+    for (Worker& w : ending) {
+      if (serveEvents) {
+        while (!w.done->load()) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+      }
+      w.thread.join();
+    }
+  }
+}
+
+void QtWindowServices::postToInterface(std::function<void()> task) {
+  // Always queued, also on the interface thread: the task runs after what
+  // is already waiting there, never inside the caller.
+  QMetaObject::invokeMethod(this, [this, task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
 }
 
 void QtWindowServices::writeDefaultOutput(std::string_view line) {
@@ -475,10 +572,17 @@ void QtWindowServices::writeDefaultOutput(std::string_view line) {
 }
 
 void QtWindowServices::exitProgram() {
-  // Workers may still be running: end the process without running the
-  // destructors they depend on.
-  std::fflush(nullptr);
-  std::_Exit(0);
+  if (!gui::onThreadOf(this)) {
+    // From a worker: the interface thread ends the program once that worker
+    // has returned.
+    QMetaObject::invokeMethod(this, [this] { exitProgram(); }, Qt::QueuedConnection);
+    return;
+  }
+  if (exiting_) return;  // chosen again while the workers are being joined
+  exiting_ = true;
+  joinThreads();
+  // exit, not quit: a frame that refuses to close cannot cancel it.
+  QCoreApplication::exit(0);
 }
 
 }  // namespace tallyfold

@@ -6,14 +6,19 @@
 //
 // The object lives on the interface thread. Calls from worker threads are
 // carried out there: queued when nothing is returned, blocking the calling
-// worker when a result (or a modal dialog) is needed.
+// worker when a result (or a modal dialog) is needed. The workers it starts
+// are its own: joinThreads and the destructor join them.
 #include <QFont>
 #include <QMainWindow>
 #include <QObject>
 #include <QSize>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "qt/QtFonts.h"
 #include "windows/WindowServices.h"
@@ -30,12 +35,20 @@ namespace tallyfold {
 
 class TextCanvas;
 
-// The frame window. Closing it ends the program.
+// The frame window. Closing it ends the program, unless a close action is
+// set: then the close is refused and the action runs instead.
 class FrameWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   using QMainWindow::QMainWindow;
+  void setCloseAction(std::function<void()> action) { closeAction_ = std::move(action); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  std::function<void()> closeAction_;
 };
 
 class QtWindowServices final : public QObject, public WindowServices {
@@ -69,6 +82,12 @@ class QtWindowServices final : public QObject, public WindowServices {
   std::optional<std::string> chooseOpenFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
   std::int32_t startThread(std::function<void()> routine) override;
+  void joinThreads() override;
+  void postToInterface(std::function<void()> task) override;
+  void setMenuEntryEnabled(std::string_view caption, bool enabled) override;
+  void setMenuEntryShortcut(std::string_view caption, std::string_view keys) override;
+  bool askYesNo(std::string_view text, std::string_view title) override;
+  void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
   void exitProgram() override;
 
@@ -90,6 +109,14 @@ class QtWindowServices final : public QObject, public WindowServices {
   void detach(int number);
   void fitFrame();
   QWidget* modalParent() const;
+  QAction* menuItem(const QString& caption) const;  // nullptr when there is none
+  // Runs a menu action or a posted task; an exception is shown as "Error".
+  void runGuarded(const std::function<void()>& action);
+
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
 
   FrameWindow* frame_;
   QMdiArea* mdi_;
@@ -103,6 +130,9 @@ class QtWindowServices final : public QObject, public WindowServices {
   QSize cell_;
   QSize frameClient_;  // invalid until placeFrame
   std::atomic<std::int32_t> nextThread_{1};
+  std::mutex workersMutex_;
+  std::vector<Worker> workers_;  // started and not yet joined
+  bool exiting_ = false;         // exitProgram is under way (interface thread)
 };
 
 }  // namespace tallyfold

@@ -1,7 +1,5 @@
 // The windowed program: the Qt window services under the command units.
 #include <QApplication>
-#include <cstdio>
-#include <cstdlib>
 
 #include "qt/QtWindowServices.h"
 #include "startup/main.h"
@@ -17,8 +15,8 @@ int main(int argc, char** argv) {
   tallyfold::main();
   const int status = QApplication::exec();
 
-  // Worker threads may still be running; end without the destructors that
-  // they depend on.
-  std::fflush(nullptr);
-  std::_Exit(status);
+  // No worker outlives the windows it draws into.
+  services.joinThreads();
+  tallyfold::setWindowServices(nullptr);
+  return status;
 }

@@ -1,6 +1,7 @@
 // The Qt window services: child windows and their placement, the status bar
-// and menus, message boxes, the file-open dialog, and calls from worker
-// threads carried out on the interface thread in the order they were made.
+// and menus, message boxes, the file-open dialog, calls from worker threads
+// carried out on the interface thread in the order they were made, and the
+// workers joined without deadlock, also while one waits for a message box.
 #include "qt/QtWindowServices.h"
 
 #include <QAbstractScrollArea>
@@ -20,9 +21,11 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 #include "QtTestSupport.h"
 #include "qt/TextCanvas.h"
@@ -239,6 +242,79 @@ TEST_F(QtWindowServicesTest, FileDialogOffersTheFiltersAndReturnsTheFullPath) {
 
   whenModalShown([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
   EXPECT_FALSE(services.chooseOpenFile({{"Data files(*.txt)", "*.txt"}}, 1, "Input Data File").has_value());
+}
+
+TEST_F(QtWindowServicesTest, PostedTasksRunOnTheInterfaceThreadInOrder) {
+  const auto interface = std::this_thread::get_id();
+  std::vector<int> ran;  // touched on the interface thread only
+  services.postToInterface([&] { ran.push_back(-1); });
+  EXPECT_TRUE(ran.empty());  // queued, also from the interface thread
+  std::thread worker([&] {
+    for (int i = 0; i < 100; ++i)
+      services.postToInterface([&, i] { ran.push_back(std::this_thread::get_id() == interface ? i : -2); });
+  });
+  worker.join();
+  ASSERT_TRUE(processEventsUntil([&] { return ran.size() == 101; }));
+  for (int i = 0; i <= 100; ++i) EXPECT_EQ(ran[static_cast<std::size_t>(i)], i - 1);
+}
+
+TEST_F(QtWindowServicesTest, MenuItemsAreEnabledAndGivenKeysByCaption) {
+  services.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", [] {});
+  services.appendMenuEntry(1, MenuEntryKind::item, "&Stop Computation", [] {});
+  std::thread worker([&] {
+    services.setMenuEntryShortcut("&Stop Computation", "Esc");
+    services.setMenuEntryEnabled("&Stop Computation", false);
+  });
+  worker.join();
+  QApplication::processEvents();
+  const QList<QAction*> file = services.menu(1)->actions();
+  EXPECT_TRUE(file[0]->isEnabled() && file[0]->shortcut().isEmpty());
+  EXPECT_TRUE(!file[1]->isEnabled() && file[1]->isVisible());
+  EXPECT_EQ(file[1]->shortcut(), QKeySequence("Esc"));
+}
+
+TEST_F(QtWindowServicesTest, AskYesNoAnswersWithThePressedButtonAndTheCloseButtonRunsTheCloseAction) {
+  QString shown;
+  whenModalShown([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    shown = box->windowTitle() + "|" + box->text();
+    box->button(QMessageBox::No)->click();
+  });
+  int asked = 0;
+  services.setCloseAction([&] { asked += services.askYesNo("Stop the computation?", "Exit") ? 10 : 1; });
+  EXPECT_FALSE(services.frame()->close());
+  EXPECT_TRUE(services.frame()->isVisible());
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(shown, "Exit|Stop the computation?");
+
+  whenModalShown([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Yes)->click(); });
+  std::atomic<int> answer{-1};
+  std::thread worker([&] { answer = services.askYesNo("Stop?", "STATUS") ? 1 : 0; });
+  EXPECT_TRUE(processEventsUntil([&] { return answer.load() != -1; }));
+  worker.join();
+  EXPECT_EQ(answer, 1);
+}
+
+// A worker blocked in a message box can only end once the interface thread
+// has shown the box: joining on that thread must go on handling events.
+TEST_F(QtWindowServicesTest, JoiningWaitsForAWorkerInAMessageBox) {
+  std::atomic<int> ended{0};
+  const auto workerWithBox = [&] {
+    services.startThread([&] {
+      services.messageBox("Calculation is active!", "STATUS");
+      ++ended;
+    });
+    whenModalShown([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click(); });
+  };
+  workerWithBox();
+  services.joinThreads();
+  EXPECT_EQ(ended, 1);
+
+  // exitProgram joins the same way, then the event loop ends.
+  workerWithBox();
+  QTimer::singleShot(0, &services, [&] { services.exitProgram(); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(ended, 2);
 }
 
 }  // namespace
