@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 namespace tallyfold::cli {
@@ -21,14 +22,13 @@ struct BootstrapOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  std::stop_token stop;  // the run's stop request
 };
 
 // Writes the results to `out` and any missing-folder message to `err`;
 // returns the exit code. Throws BadInput; a terminal numerical error
-// propagates as TerminalError.
+// propagates as TerminalError; a run that sees its stop request throws
+// Stopped.
 int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std::ostream& err);
-
-// The seed the program's stream takes from the local time of day.
-std::int32_t clockSeedNow();
 
 }  // namespace tallyfold::cli

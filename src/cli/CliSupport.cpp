@@ -5,8 +5,15 @@
 
 #include "common/FieldLayout.h"
 #include "data/CountFile.h"
+#include "numeric/RandomStream.h"
 
 namespace tallyfold::cli {
+
+std::int32_t chooseSeed(const std::optional<std::int64_t>& seed) {
+  constexpr std::int64_t largestSeed = 2147483646;
+  if (seed && (*seed < 1 || *seed > largestSeed)) throw BadInput{"--seed must lie between 1 and 2147483646"};
+  return seed ? static_cast<std::int32_t>(*seed) : clockSeedNow();
+}
 
 std::vector<std::int32_t> loadCounts(const std::string& path) {
   const CountFile file = readCountFile(path);
@@ -48,6 +55,10 @@ nlohmann::json wholeJson(const WholeEstimate& value) {
   if (!value) return nullptr;
   if (fitsIn64Bits(*value)) return static_cast<std::int64_t>(*value);
   return *value;
+}
+
+nlohmann::json finiteOrNull(double value) {
+  return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
 }
 
 std::string formatWhole(const WholeEstimate& value, int width) {

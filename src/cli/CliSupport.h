@@ -18,12 +18,23 @@ namespace tallyfold::cli {
 inline constexpr int exitSuccess = 0;
 inline constexpr int exitBadInput = 1;
 inline constexpr int exitNumericalError = 2;
+inline constexpr int exitTimeLimit = 3;     // stopped by --time-limit
+inline constexpr int exitInterrupted = 130;  // stopped by SIGINT (128 + 2)
+inline constexpr int exitTerminated = 143;   // stopped by SIGTERM (128 + 15)
 
 // A failure that ends the program with exitBadInput and a message on
 // standard error.
 struct BadInput {
   std::string message;
 };
+
+// A computation that saw the stop request: the command has printed nothing
+// and written no file past those already whole; main says "stopped".
+struct Stopped {};
+
+// The --seed value, checked (1 .. 2147483646, BadInput otherwise), or the
+// clock seed when there is none.
+std::int32_t chooseSeed(const std::optional<std::int64_t>& seed);
 
 // Reads a count data file; throws BadInput naming the file (and the line)
 // when it cannot be used.
@@ -49,6 +60,9 @@ nlohmann::json wholeJson(const WholeEstimate& value);
 // "(Iw)" of a whole-number estimate, asterisks where it does not fit the
 // field, or the no-estimate text when there is none.
 std::string formatWhole(const WholeEstimate& value, int width);
+
+// A double as JSON: null when it is not finite.
+nlohmann::json finiteOrNull(double value);
 
 // An optional number as JSON: null when there is none.
 template <typename T>

@@ -1,7 +1,6 @@
 #include "EstimateCommand.h"
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -132,7 +131,6 @@ void printText(std::ostream& out, const EstimateOptions& options, std::span<cons
 nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32_t> counts, std::int64_t n,
                       const SearchResult& search, const std::vector<ClosedFormEstimate>& closedForm,
                       const ClosedFormEstimate& negBin) {
-  const auto finiteOrNull = [](double v) { return std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(nullptr); };
   nlohmann::json j;
   j["file"] = options.file;
   j["m"] = counts.size();
@@ -170,10 +168,10 @@ nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32
 // The search, with the still-running lines on `progress` when there is one
 // (its own log lines, with --log, go to the log sink instead).
 SearchResult searchWithProgress(std::span<const std::int32_t> counts, const SearchSettings& settings,
-                                const LogSink& log, std::ostream* progress) {
-  if (log || progress == nullptr) return componentSearch(counts, settings, true, log);
+                                const LogSink& log, std::ostream* progress, std::stop_token stop) {
+  if (log || progress == nullptr) return componentSearch(counts, settings, true, log, stop);
   ProgressWatch watch(*progress, progressInterval);
-  return componentSearch(counts, settings, true, watch.sink());
+  return componentSearch(counts, settings, true, watch.sink(), stop);
 }
 
 }  // namespace
@@ -191,7 +189,9 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
     out << listDirected(calculationStartText) << "\n";
     log = [&out](const std::string& line) { out << line << "\n"; };
   }
-  const SearchResult search = searchWithProgress(counts, settings, log, progress);
+  const SearchResult search = searchWithProgress(counts, settings, log, progress, options.stop);
+  // Stopped: the log lines so far stand, no results follow.
+  if (search.stopped) throw Stopped{};
   if (options.log) {
     out << listDirected(calculationEndText) << "\n";
     std::vector<double> n0, nall, bic;

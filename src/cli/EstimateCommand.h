@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
+#include <stop_token>
 #include <string>
 
 namespace tallyfold::cli {
@@ -16,6 +17,7 @@ struct EstimateOptions {
   std::int32_t maxComponents = 2;
   bool log = false;
   bool json = false;
+  std::stop_token stop;  // the run's stop request
 };
 
 // A still-running line every this long while a search runs.
@@ -23,7 +25,8 @@ inline constexpr std::chrono::seconds progressInterval{5};
 
 // Writes the results to `out`; returns the exit code. Throws BadInput.
 // With `progress`, a search that runs longer than progressInterval writes
-// a still-running line there at every interval (without --log only).
+// a still-running line there at every interval (without --log only). A
+// search that sees its stop request throws Stopped.
 int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream* progress = nullptr);
 
 }  // namespace tallyfold::cli

@@ -1,6 +1,7 @@
 #include "RunFiles.h"
 
 #include <ostream>
+#include <utility>
 
 #include "CliSupport.h"
 
@@ -36,6 +37,11 @@ RunFiles::RunFiles(const std::optional<std::string>& outDir, bool samples, bool 
 void RunFiles::note(const FileOutcome& outcome) {
   if (outcome.folderMessage) err_ << "tallyfold-cli: " << *outcome.folderMessage << "\n";
   for (const std::filesystem::path& path : outcome.written) written_.push_back(path.string());
+}
+
+SamplesDrawn RunFiles::sampleWriter(bool wanted, SampleWriter write) {
+  if (!wanted) return {};
+  return [this, write = std::move(write)](const SampleTable& samples) { note(write(folders_, samples)); };
 }
 
 void RunFiles::writeSummary(const SimulationSummary& summary) {

@@ -3,11 +3,13 @@
 // folder that stands for "C:\Temp" (--out DIR, or the platform's) and its
 // Sim subfolder, checked before the run starts, and the list of the files
 // written, in order.
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "simulation/BootstrapEngine.h"
 #include "simulation/OutputFolders.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/SimulationSummary.h"
@@ -27,6 +29,11 @@ class RunFiles {
   // Records the files written; a folder that failed during the run is told
   // on the error stream and the run goes on.
   void note(const FileOutcome& outcome);
+
+  // The engine's samples-drawn hook that writes the sample files with
+  // `write` and notes them; none when they are not wanted.
+  using SampleWriter = std::function<FileOutcome(const OutputFolders&, const SampleTable&)>;
+  SamplesDrawn sampleWriter(bool wanted, SampleWriter write);
 
   // Simoutput.txt, as the windowed program writes it; only with --out.
   void writeSummary(const SimulationSummary& summary);

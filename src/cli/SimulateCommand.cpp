@@ -1,17 +1,14 @@
 #include "SimulateCommand.h"
 
-#include <cmath>
 #include <ostream>
-#include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "BootstrapCommand.h"
 #include "CliSupport.h"
 #include "RunFiles.h"
+#include "RunSummary.h"
 #include "common/FieldLayout.h"
 #include "numeric/RandomStream.h"
 #include "simulation/SimulationEngine.h"
@@ -22,98 +19,11 @@ namespace tallyfold::cli {
 
 namespace {
 
-constexpr std::int64_t largestSeed = 2147483646;
-
-nlohmann::json finiteOrNull(double value) {
-  return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
-}
-
-std::int32_t chooseSeed(const std::optional<std::int64_t>& seed) {
-  if (seed && (*seed < 1 || *seed > largestSeed)) throw BadInput{"--seed must lie between 1 and 2147483646"};
-  return seed ? static_cast<std::int32_t>(*seed) : clockSeedNow();
-}
-
-// Writes the sample files once the samples are drawn, when they are wanted.
+// The sample files of a simulation: K count classes each.
 SamplesDrawn sampleWriter(RunFiles& files, bool wanted, int numCounts) {
-  if (!wanted) return {};
-  return [&files, numCounts](const SampleTable& samples) {
-    files.note(writeSampleFiles(files.folders(), samples, numCounts));
-  };
-}
-
-// The per-estimator table, the bias beside each, and (for the study, which
-// has a summary file) the summary file rows.
-void printSummary(std::ostream& out, std::span<const std::string_view> names, const SimulationSummary& summary,
-                  bool fileRows, const std::vector<std::string>& files) {
-  const auto right = [](std::string_view text, std::size_t width) {
-    return std::string(width > text.size() ? width - text.size() : 0, ' ') + std::string(text);
-  };
-  out << "estimator " << right("mean", 10) << right("median", 10) << right("st. dev.", 14)
-      << right("median dev.", 14) << right("N0 mean", 10) << right("N0 median", 10) << right("bias", 10) << "\n";
-  for (int k = 1; k <= summary.estimators(); ++k) {
-    const ValueSummary& e = summary.estimates[static_cast<std::size_t>(k - 1)];
-    const ValueSummary& u = summary.unobserved[static_cast<std::size_t>(k - 1)];
-    std::string name(names[static_cast<std::size_t>(k - 1)]);
-    name.resize(10, ' ');
-    out << name << formatStatistic(e.nearestMean, 10) << formatStatistic(e.median, 10)
-        << formatSpread(e.standardDeviation, 14, 1) << formatSpread(e.medianDeviation, 14, 1)
-        << formatStatistic(u.truncatedMean, 10) << formatStatistic(u.median, 10)
-        << formatStatistic(summary.bias(k), 10) << "\n";
-  }
-  if (summary.evaluation) {
-    const ValueSummary& v = *summary.evaluation;
-    out << "eval. median of the bootstrap: mean " << formatStatistic(v.nearestMean, 10) << ", median "
-        << formatStatistic(v.median, 10) << ", st. dev. " << formatSpread(v.standardDeviation, 14, 1) << "\n";
-  }
-  if (fileRows) {
-    out << "\nSummary file rows\n";
-    for (const std::string& line : summaryFileLines(summary)) out << line << "\n";
-  }
-  for (const std::string& file : files) out << "wrote " << file << "\n";
-}
-
-nlohmann::json valueJson(const ValueSummary& v) {
-  return {{"mean", jsonOrNull(v.nearestMean)},
-          {"median", jsonOrNull(v.median)},
-          {"sd", finiteOrNull(v.standardDeviation)},
-          {"medianDeviation", finiteOrNull(v.medianDeviation)}};
-}
-
-nlohmann::json summaryJson(std::span<const std::string_view> names, const SimulationSummary& summary) {
-  nlohmann::json perEstimator = nlohmann::json::object();
-  for (int k = 1; k <= summary.estimators(); ++k) {
-    const ValueSummary& e = summary.estimates[static_cast<std::size_t>(k - 1)];
-    const ValueSummary& u = summary.unobserved[static_cast<std::size_t>(k - 1)];
-    nlohmann::json entry = valueJson(e);
-    entry["unobservedMean"] = jsonOrNull(u.truncatedMean);
-    entry["unobservedMedian"] = jsonOrNull(u.median);
-    entry["unobservedSd"] = finiteOrNull(u.standardDeviation);
-    entry["bias"] = jsonOrNull(summary.bias(k));
-    perEstimator[std::string(names[static_cast<std::size_t>(k - 1)])] = entry;
-  }
-  if (summary.evaluation) perEstimator["evalMedian"] = valueJson(*summary.evaluation);
-  return perEstimator;
-}
-
-// One object per replicate: its estimates and N0 by row, and what else the
-// run recorded for it.
-nlohmann::json replicatesJson(const EstimateTables& tables, const std::vector<std::int32_t>* components,
-                              const std::optional<std::vector<Estimate>>& evalMedian) {
-  nlohmann::json replicates = nlohmann::json::array();
-  for (int r = 1; r <= tables.replications(); ++r) {
-    nlohmann::json estimates = nlohmann::json::array();
-    nlohmann::json unobserved = nlohmann::json::array();
-    for (int k = 1; k <= tables.estimators(); ++k) {
-      estimates.push_back(jsonOrNull(tables.estimates(k, r)));
-      unobserved.push_back(jsonOrNull(tables.unobserved(k, r)));
-    }
-    nlohmann::json entry{{"estimates", estimates}, {"unobserved", unobserved}};
-    const auto index = static_cast<std::size_t>(r - 1);
-    if (components) entry["components"] = (*components)[index];
-    if (evalMedian) entry["evalMedian"] = jsonOrNull((*evalMedian)[index]);
-    replicates.push_back(entry);
-  }
-  return replicates;
+  return files.sampleWriter(wanted, [numCounts](const OutputFolders& folders, const SampleTable& samples) {
+    return writeSampleFiles(folders, samples, numCounts);
+  });
 }
 
 }  // namespace
@@ -139,7 +49,10 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  const StudyResult result = runSimulationStudy(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts));
+  const StudyResult result =
+      runSimulationStudy(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts), options.stop);
+  // Stopped: no interim or summary file, nothing printed.
+  if (result.stopped) throw Stopped{};
   if (options.interim) {
     files.note(
         writeInterimFile(files.folders(), InterimKind::study, result.tables, result.components, result.evalMedian));
@@ -193,7 +106,8 @@ int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
   const PoissonGammaResult result =
-      runPoissonGammaSimulation(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts));
+      runPoissonGammaSimulation(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts), options.stop);
+  if (result.stopped) throw Stopped{};
   if (options.interim) {
     files.note(writeInterimFile(files.folders(), InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct SimulateOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  std::stop_token stop;  // the run's stop request
 };
 
 struct PoissonGammaOptions {
@@ -42,11 +44,13 @@ struct PoissonGammaOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  std::stop_token stop;  // the run's stop request
 };
 
 // Write the results to `out` and any missing-folder message to `err`;
 // return the exit code. Settings the program refuses throw BadInput with
-// its message; a terminal numerical error propagates as TerminalError.
+// its message; a terminal numerical error propagates as TerminalError; a
+// run that sees its stop request throws Stopped.
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err);
 int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out, std::ostream& err);
 

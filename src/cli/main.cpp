@@ -11,6 +11,7 @@
 #include "BootstrapCommand.h"
 #include "CliSupport.h"
 #include "EstimateCommand.h"
+#include "RunStop.h"
 #include "SearchProgress.h"
 #include "SimulateCommand.h"
 #include "common/SinglePrecision.h"
@@ -22,9 +23,21 @@ namespace {
 using namespace tallyfold;
 using namespace tallyfold::cli;
 
-int run(int argc, char** argv) {
+// The options every subcommand that draws samples takes alike.
+void addSeedOption(CLI::App* command, std::optional<std::int64_t>& seed) {
+  command->add_option("--seed", seed, "state of the random stream, 1..2147483646 (default: clock)");
+}
+
+void addTimeLimitOption(CLI::App* command, std::optional<double>& seconds) {
+  command->add_option("--time-limit", seconds, "stop the computation after SECONDS (exit status 3)");
+}
+
+// `stop` is made once the options are parsed; it outlives run so that main
+// can tell why a command stopped.
+int run(int argc, char** argv, std::optional<RunStop>& stop) {
   CLI::App app{"Tallyfold: population size from capture-recapture count data", "tallyfold-cli"};
   app.require_subcommand(1);
+  std::optional<double> timeLimit;
 
   EstimateOptions estimate;
   estimate.exactness = static_cast<double>(single::exactness);
@@ -36,6 +49,7 @@ int run(int argc, char** argv) {
   estimateCommand->add_option("--max-components", estimate.maxComponents, "largest number of components for max");
   estimateCommand->add_flag("--log", estimate.log, "print the search's progress lines first");
   estimateCommand->add_flag("--json", estimate.json, "print one JSON object");
+  addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;
   bootstrap.exactness = static_cast<double>(single::exactness);
@@ -48,11 +62,12 @@ int run(int argc, char** argv) {
   bootstrapCommand->add_option("--criterion", bootstrapCriterion, "stop criterion: npmle, bic or max (default max)");
   bootstrapCommand->add_option("--max-components", bootstrap.maxComponents, "largest number of components for max");
   bootstrapCommand->add_option("--exactness", bootstrap.exactness, "exactness of computation (default 1.0E-7)");
-  bootstrapCommand->add_option("--seed", bootstrap.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  addSeedOption(bootstrapCommand, bootstrap.seed);
   bootstrapCommand->add_option("--out", bootstrap.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   bootstrapCommand->add_flag("--samples", bootstrap.samples, "write the samples boot1.txt ... into Sim");
   bootstrapCommand->add_flag("--interim", bootstrap.interim, "write Bootinterim.txt");
   bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
+  addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
   simulate.exactness = static_cast<double>(single::exactness);
@@ -84,11 +99,12 @@ int run(int argc, char** argv) {
                                   "bootstrap samples per replicate, at least 1 (default 30); refused when the run "
                                   "needs more than the machine's memory");
   simulateCommand->add_flag("--no-boot-eval", noBootEvaluation, "no bootstrap evaluation")->excludes(bootEval);
-  simulateCommand->add_option("--seed", simulate.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  addSeedOption(simulateCommand, simulate.seed);
   simulateCommand->add_option("--out", simulate.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   simulateCommand->add_flag("--samples", simulate.samples, "write the samples sample1.txt ... into Sim");
   simulateCommand->add_flag("--interim", simulate.interim, "write Siminterim.txt");
   simulateCommand->add_flag("--json", simulate.json, "print one JSON object");
+  addTimeLimitOption(simulateCommand, timeLimit);
 
   PoissonGammaOptions pg;
   CLI::App* pgCommand = app.add_subcommand("pg-simulate", "simulation from a Poisson-Gamma population");
@@ -100,11 +116,12 @@ int run(int argc, char** argv) {
                         "machine's memory");
   pgCommand->add_option("--counts", pg.counts,
                         "largest count kept K, 2.." + std::to_string(largestNumCounts) + " (default 15)");
-  pgCommand->add_option("--seed", pg.seed, "state of the random stream, 1..2147483646 (default: clock)");
+  addSeedOption(pgCommand, pg.seed);
   pgCommand->add_option("--out", pg.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   pgCommand->add_flag("--samples", pg.samples, "write the samples sample1.txt ... into Sim");
   pgCommand->add_flag("--interim", pg.interim, "write Siminterim.txt");
   pgCommand->add_flag("--json", pg.json, "print one JSON object");
+  addTimeLimitOption(pgCommand, timeLimit);
 
   try {
     app.parse(argc, argv);
@@ -115,6 +132,10 @@ int run(int argc, char** argv) {
     return exitBadInput;
   }
 
+  checkTimeLimit(timeLimit);
+  // From here SIGINT, SIGTERM and the time limit stop the computation.
+  stop.emplace(timeLimit);
+  estimate.stop = bootstrap.stop = simulate.stop = pg.stop = stop->token();
   if (estimateCommand->parsed()) {
     estimate.criterion = parseCriterion(criterion);
     checkSearchOptions(estimate.exactness, estimate.maxComponents, std::cerr);
@@ -140,8 +161,13 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::optional<RunStop> stop;
   try {
-    return run(argc, argv);
+    return run(argc, argv, stop);
+  } catch (const Stopped&) {
+    // A stopped command has printed no result; this is said once, here.
+    std::cerr << stop->stoppedMessage();
+    return stop->exitStatus();
   } catch (const BadInput& e) {
     std::cerr << "tallyfold-cli: " << e.message << "\n";
     return exitBadInput;

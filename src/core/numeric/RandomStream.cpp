@@ -25,17 +25,6 @@ constexpr float btpeThreshold = 10.0f;
 // 1/166320, the last factor of the Stirling correction in the final test.
 constexpr float stirlingFactor = 1.0f / 166320.0f;
 
-int clockSeedNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  return RandomStream::clockSeed(local.tm_hour, local.tm_min, local.tm_sec);
-}
-
 void checkSeed(std::int32_t seed) {
   if (seed < 1 || seed > modulus - 1) {
     throw std::invalid_argument("seed " + std::to_string(seed) + " is outside 1 .. 2147483646");
@@ -58,6 +47,17 @@ RandomStream::RandomStream(std::int32_t seed) {
   checkSeed(seed);
   seed_ = seed;
   seedSet_ = true;
+}
+
+std::int32_t clockSeedNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return RandomStream::clockSeed(local.tm_hour, local.tm_min, local.tm_sec);
 }
 
 int RandomStream::clockSeed(int hour, int minute, int second) {

@@ -78,6 +78,11 @@ class RandomStream {
   BtpeSetup btpe_;
 };
 
+// The seed from the local time of day now (RandomStream::clockSeed): what a
+// stream without a seed takes at its first draw, and the command-line
+// program's seed when none is given.
+std::int32_t clockSeedNow();
+
 // The stream of the whole process, clock-seeded at its first draw.
 RandomStream& processRandomStream();
 
