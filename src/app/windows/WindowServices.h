@@ -107,10 +107,34 @@ class WindowServices {
   // when no thread could be started.
   virtual std::int32_t startThread(std::function<void()> routine) = 0;
 
+  // Waits until every worker started by startThread has ended (workers are
+  // owned and joined; none is left running when the program ends).
+  virtual void joinThreads() = 0;
+
+  // Runs the task on the interface thread, after what is already queued
+  // there (also when called from the interface thread itself). A worker
+  // hands its result to the interface thread this way.
+  virtual void postToInterface(std::function<void()> task) = 0;
+
+  // Makes the menu item with this caption usable or not; it stays shown.
+  virtual void setMenuEntryEnabled(std::string_view caption, bool enabled) = 0;
+
+  // A key that triggers the menu item with this caption while the frame is
+  // active, e.g. "Esc".
+  virtual void setMenuEntryShortcut(std::string_view caption, std::string_view keys) = 0;
+
+  // A modal question with the buttons "Yes" and "No"; true for "Yes".
+  virtual bool askYesNo(std::string_view text, std::string_view title) = 0;
+
+  // The frame's close button runs this action instead of closing the frame;
+  // the action ends the program with exitProgram when it decides to.
+  virtual void setCloseAction(std::function<void()> action) = 0;
+
   // One line to the default output window.
   virtual void writeDefaultOutput(std::string_view line) = 0;
 
-  // Ends the program at once, also while a computation runs.
+  // Ends the program normally (the interface's event loop ends and the
+  // program returns from main). Call it only when no worker runs.
   virtual void exitProgram() = 0;
 
   // Convenience: move to (x, y) and draw the text there.
