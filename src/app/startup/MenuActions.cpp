@@ -1,5 +1,6 @@
 #include "startup/MenuActions.h"
 
+#include "commands/BusyGuard.h"
 #include "commands/Data.h"
 #include "commands/Calc.h"
 #include "state/GlobalVar.h"
@@ -11,6 +12,7 @@
 namespace tallyfold {
 
 void menuOpenData() { openData(); }
+void menuStopComputation() { requestStop(); }
 
 void menuCalculation() { startCalculation(); }
 void menuSimulation() { startSimulation(); }

@@ -4,6 +4,8 @@
 namespace tallyfold {
 
 void menuOpenData();
+// Asks the running computation to stop.
+void menuStopComputation();
 void menuCalculation();
 void menuSimulation();
 void menuBootstrap();
