@@ -4,6 +4,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "commands/Boot.h"
@@ -122,6 +125,42 @@ TEST_F(StopComputation, WhileARealWorkerRunsEveryOtherComputationAndOpeningDataA
   EXPECT_FALSE(computationActive());
   rec.clickMenu("Stop Computation");  // idle: disabled, nothing happens
   EXPECT_EQ(rec.threadsStarted(), 1);
+}
+
+// Every file under `folder` ends with a whole line (or is empty).
+void expectWholeLines(const std::filesystem::path& folder) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(text.empty() || text.back() == '\n') << entry.path();
+  }
+}
+
+TEST_F(StopComputation, AStoppedBootstrapWritesNoSummaryAndOnlyWholeLines) {
+  GlobalVar& g = globalVar();
+  loadData({120, 60, 30, 20, 15, 10, 8, 6, 4, 2});
+  rec.expectDialog(105, [](RecordingDialog& d) {
+    d.setText(1014, "3000");
+    d.setChecked(1026, true);
+    d.setChecked(1027, true);
+    d.press(idOk);
+  });
+  startBootstrap();
+  ASSERT_TRUE(waitFor([&] { return test::countPrefix(rec.lines(g.simLogUnit), " ********  rep ") >= 3; }));
+  const double seconds = stopAndJoin();
+  std::printf("stopped the bootstrap in %.6f s\n", seconds);
+  EXPECT_LT(seconds, 2.0);
+  rec.runPostedTasks();
+
+  EXPECT_FALSE(std::filesystem::exists(root.path() / "Simoutput.txt"));
+  expectWholeLines(root.path());
+  EXPECT_FALSE(rec.isOpen(g.simLogUnit));
+  EXPECT_FALSE(rec.isOpen(g.simResultsUnit));
+  EXPECT_EQ(rec.lines(g.statusUnit).back(), " Computation stopped.");
+  EXPECT_EQ(rec.statusBarText(), "Waiting");
+  EXPECT_EQ(g.populationSize, 5000);
+  EXPECT_EQ(g.counts, (std::vector<std::int32_t>{120, 60, 30, 20, 15, 10, 8, 6, 4, 2}));
 }
 
 }  // namespace
