@@ -19,4 +19,14 @@ void menuSimulation() { startSimulation(); }
 void menuBootstrap() { startBootstrap(); }
 void menuPoissonGamma() { startPoissonGamma(); }
 
+void menuExit() {
+  WindowServices& w = windows();
+  if (computationActive()) {
+    if (!w.askYesNo("A computation is running. Stop it and exit?", "Exit")) return;
+    requestStop();
+    w.joinThreads();
+  }
+  w.exitProgram();
+}
+
 }  // namespace tallyfold

@@ -2,6 +2,7 @@
 // refusals while one runs, and the menu item's state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -125,6 +126,29 @@ TEST_F(StopComputation, WhileARealWorkerRunsEveryOtherComputationAndOpeningDataA
   EXPECT_FALSE(computationActive());
   rec.clickMenu("Stop Computation");  // idle: disabled, nothing happens
   EXPECT_EQ(rec.threadsStarted(), 1);
+}
+
+TEST_F(StopComputation, ExitWhileRunningAsksAndOnYesStopsJoinsAndExits) {
+  loadData(slowTable);
+  startSlowCalculation();
+  rec.answerYesNo(false);
+  rec.clickMenu("E&xit");
+  EXPECT_FALSE(rec.exitRequested());
+  EXPECT_TRUE(computationActive());
+  EXPECT_TRUE(rec.isOpen(globalVar().logUnit));
+
+  rec.answerYesNo(true);
+  rec.pressCloseButton();
+  EXPECT_TRUE(rec.exitRequested());
+  ASSERT_EQ(rec.questions().size(), 2u);
+  EXPECT_EQ(rec.questions()[1].title, "Exit");
+  // The worker had ended (its LOG window closed) before the program exited.
+  const std::vector<std::string> events = rec.events();
+  const auto closed = std::find(events.begin(), events.end(), "close 19 delete");
+  const auto exited = std::find(events.begin(), events.end(), "exit");
+  EXPECT_LT(closed, exited);
+  EXPECT_NE(exited, events.end());
+  rec.runPostedTasks();
 }
 
 // Every file under `folder` ends with a whole line (or is empty).
