@@ -537,7 +537,7 @@ void RecordingWindows::onMessageBox(std::function<void(const RecordedMessageBox&
   messageBoxHandler_ = std::move(handler);
 }
 
-void RecordingWindows::waitForThreads() {
+void RecordingWindows::joinThreads() {
   for (;;) {
     std::vector<std::thread> started;
     {
@@ -546,6 +546,106 @@ void RecordingWindows::waitForThreads() {
     }
     if (started.empty()) return;
     for (std::thread& t : started) t.join();
+  }
+}
+
+void RecordingWindows::waitForThreads() {
+  for (;;) {
+    joinThreads();
+    if (postedTasksWaiting() == 0) return;
+    runPostedTasks();
+  }
+}
+
+void RecordingWindows::postToInterface(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    if (threadMode_ == ThreadMode::real) {
+      posted_.push_back(std::move(task));
+      return;
+    }
+  }
+  task();  // synchronous: the worker ran on the interface thread
+}
+
+void RecordingWindows::runPostedTasks() {
+  for (;;) {
+    std::function<void()> task;
+    {
+      std::lock_guard lock(mutex_);
+      if (posted_.empty()) return;
+      task = std::move(posted_.front());
+      posted_.pop_front();
+    }
+    task();
+  }
+}
+
+int RecordingWindows::postedTasksWaiting() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(posted_.size());
+}
+
+void RecordingWindows::setMenuEntryEnabled(std::string_view caption, bool enabled) {
+  std::lock_guard lock(mutex_);
+  menuEnabled_.insert_or_assign(std::string(caption), enabled);
+}
+
+void RecordingWindows::setMenuEntryShortcut(std::string_view caption, std::string_view keys) {
+  std::lock_guard lock(mutex_);
+  menuShortcuts_.insert_or_assign(std::string(caption), std::string(keys));
+}
+
+bool RecordingWindows::menuEntryEnabled(std::string_view caption) const {
+  std::lock_guard lock(mutex_);
+  const auto found = menuEnabled_.find(caption);
+  return found == menuEnabled_.end() || found->second;
+}
+
+std::string RecordingWindows::menuEntryShortcut(std::string_view caption) const {
+  std::lock_guard lock(mutex_);
+  const auto found = menuShortcuts_.find(caption);
+  return found == menuShortcuts_.end() ? std::string() : found->second;
+}
+
+void RecordingWindows::answerYesNo(bool yes) {
+  std::lock_guard lock(mutex_);
+  yesNoAnswers_.push_back(yes);
+}
+
+bool RecordingWindows::askYesNo(std::string_view text, std::string_view title) {
+  std::lock_guard lock(mutex_);
+  questions_.push_back(RecordedMessageBox{std::string(text), std::string(title)});
+  event("question " + std::string(title) + ": " + std::string(text));
+  if (yesNoAnswers_.empty()) {
+    ADD_FAILURE() << "askYesNo(\"" << text << "\") without an answer set up";
+    return false;
+  }
+  const bool yes = yesNoAnswers_.front();
+  yesNoAnswers_.pop_front();
+  return yes;
+}
+
+std::vector<RecordedMessageBox> RecordingWindows::questions() const {
+  std::lock_guard lock(mutex_);
+  return questions_;
+}
+
+void RecordingWindows::setCloseAction(std::function<void()> action) {
+  std::lock_guard lock(mutex_);
+  closeAction_ = std::move(action);
+}
+
+void RecordingWindows::pressCloseButton() {
+  std::function<void()> action;
+  {
+    std::lock_guard lock(mutex_);
+    action = closeAction_;
+  }
+  if (action) {
+    action();
+  } else {
+    exitProgram();
   }
 }
 
@@ -679,7 +779,7 @@ void RecordingWindows::clickMenu(std::string_view caption) {
     ADD_FAILURE() << "clickMenu(\"" << caption << "\"): " << matches << " menu items have this caption";
     return;
   }
-  if (action) action();
+  if (action && menuEntryEnabled(caption)) action();
 }
 
 }  // namespace tallyfold

@@ -205,6 +205,12 @@ class RecordingWindows final : public WindowServices {
   void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
   void exitProgram() override;
+  void joinThreads() override;
+  void postToInterface(std::function<void()> task) override;
+  void setMenuEntryEnabled(std::string_view caption, bool enabled) override;
+  void setMenuEntryShortcut(std::string_view caption, std::string_view keys) override;
+  bool askYesNo(std::string_view text, std::string_view title) override;
+  void setCloseAction(std::function<void()> action) override;
 
   // --- Set-up by the test ---
   // The next run of dialog `templateId` is answered by `script` (scripts of
@@ -218,8 +224,22 @@ class RecordingWindows final : public WindowServices {
   // Called (outside the lock, on the calling thread) for every message box.
   void onMessageBox(std::function<void(const RecordedMessageBox&)> handler);
 
-  // Joins every thread started so far, also those started by them.
+  // The next askYesNo is answered with `yes` (answers are used in order; a
+  // question without an answer fails the test and is answered "No").
+  void answerYesNo(bool yes);
+
+  // Joins every thread started so far, also those started by them, then
+  // runs the tasks posted to the interface thread, until neither is left.
   void waitForThreads();
+  // Runs the tasks posted to the interface thread so far (and those they
+  // post), on the calling thread, which plays the interface thread. In
+  // synchronous mode a posted task runs at once and none is queued.
+  void runPostedTasks();
+  int postedTasksWaiting() const;
+
+  // What the user does: the frame's close button. It runs the close action
+  // when one was set, otherwise the frame closes and the program ends.
+  void pressCloseButton();
 
   // --- What was shown ---
   RecordedWindow window(int number) const;  // an empty record for a number never opened
@@ -252,8 +272,14 @@ class RecordingWindows final : public WindowServices {
   int unusedDialogScripts() const;
 
   // Runs the action of the menu item with this caption (the test fails when
-  // there is none or more than one).
+  // there is none or more than one); a disabled item does nothing.
   void clickMenu(std::string_view caption);
+  // Whether the menu item can be used (true unless set otherwise) and the
+  // key given to it ("" when none).
+  bool menuEntryEnabled(std::string_view caption) const;
+  std::string menuEntryShortcut(std::string_view caption) const;
+  // The questions askYesNo asked, with their titles.
+  std::vector<RecordedMessageBox> questions() const;
 
  private:
   friend class RecordingDialog;
@@ -285,6 +311,12 @@ class RecordingWindows final : public WindowServices {
   std::vector<std::thread> threads_;
   std::int32_t nextHandle_ = 1;
   bool exitRequested_ = false;
+  std::deque<std::function<void()>> posted_;
+  std::map<std::string, bool, std::less<>> menuEnabled_;
+  std::map<std::string, std::string, std::less<>> menuShortcuts_;
+  std::deque<bool> yesNoAnswers_;
+  std::vector<RecordedMessageBox> questions_;
+  std::function<void()> closeAction_;
 };
 
 }  // namespace tallyfold

@@ -284,3 +284,57 @@ TEST(RecordingWindowsTest, ExceptionLeavingAWorkerFailsTheTest) {
 
 }  // namespace
 }  // namespace tallyfold
+
+namespace tallyfold {
+namespace {
+
+TEST(RecordingWindowsTest, PostedTasksRunAtOnceWhenSynchronousAndInOrderAfterTheWorkersWhenReal) {
+  RecordingWindows w;
+  std::vector<int> order;
+  w.setThreadMode(ThreadMode::synchronous);
+  w.postToInterface([&] { order.push_back(1); });
+  EXPECT_EQ(order, std::vector<int>{1});
+
+  w.setThreadMode(ThreadMode::real);
+  w.startThread([&w, &order] {
+    w.postToInterface([&w, &order] {
+      order.push_back(2);
+      w.postToInterface([&order] { order.push_back(3); });  // from the interface thread: queued too
+    });
+  });
+  w.joinThreads();
+  EXPECT_EQ(order, std::vector<int>{1});  // joining runs nothing posted
+  EXPECT_EQ(w.postedTasksWaiting(), 1);
+  w.waitForThreads();
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(RecordingWindowsTest, MenuStateQuestionsAndCloseButton) {
+  RecordingWindows w;
+  int clicks = 0;
+  w.appendMenuEntry(1, MenuEntryKind::item, "Stop", [&] { ++clicks; });
+  EXPECT_TRUE(w.menuEntryEnabled("Stop"));
+  w.setMenuEntryEnabled("Stop", false);
+  w.setMenuEntryShortcut("Stop", "Esc");
+  w.clickMenu("Stop");  // disabled: nothing happens
+  EXPECT_EQ(clicks, 0);
+  EXPECT_FALSE(w.menuEntryEnabled("Stop"));
+  EXPECT_EQ(w.menuEntryShortcut("Stop"), "Esc");
+
+  w.answerYesNo(true);
+  w.answerYesNo(false);
+  EXPECT_TRUE(w.askYesNo("Sure?", "Exit"));
+  EXPECT_FALSE(w.askYesNo("Really?", "Exit"));
+  EXPECT_EQ(w.questions(), (std::vector<RecordedMessageBox>{{"Sure?", "Exit"}, {"Really?", "Exit"}}));
+  EXPECT_NONFATAL_FAILURE(EXPECT_FALSE(w.askYesNo("Unscripted?", "Exit")), "without an answer");
+
+  w.pressCloseButton();  // no close action: the frame closes
+  EXPECT_TRUE(w.exitRequested());
+  bool asked = false;
+  w.setCloseAction([&] { asked = true; });
+  w.pressCloseButton();
+  EXPECT_TRUE(asked);
+}
+
+}  // namespace
+}  // namespace tallyfold

@@ -76,24 +76,26 @@ void bootstrapSettingsOk(Dialog& dialog) {
 
   const BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
                          g.numReplications, g.printInterim != 0, g.printSamples != 0};
-  startComputation([run] { runBootstrap(run, processRandomStream(), outputFolders()); });
+  startJob([run](std::stop_token stop) { return runBootstrap(run, processRandomStream(), outputFolders(), stop); });
   dialog.exit(idOk);
 }
 
-void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders) {
-  GlobalVar& g = globalVar();
+std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders,
+                                      std::stop_token stop) {
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
 
   if (const std::optional<std::string> problem = bootstrapSettingsProblem(run.observed, run.replications)) {
     w.messageBox(*problem, "Error");
-    return;
+    return JobFinish{};
   }
   // The observed table's own fit gives the population size the simulation
   // dialogs start from. A table that carries no information about the
   // means has no fit, but its replicates still have the closed-form
   // estimates.
-  const SearchResult fit = componentSearch(run.observed, run.search, false, {});
+  const SearchResult fit = componentSearch(run.observed, run.search, false, {}, stop);
+  if (fit.stopped) return std::nullopt;
   const std::optional<std::int32_t> size =
       fit.estimable ? nearestInt(estimateNall(run.observed, fit.lambda, fit.weight)) : std::nullopt;
 
@@ -112,18 +114,26 @@ void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFol
       showFolderMessage(writeBootSampleFiles(folders, samples));
     };
   }
-  const BootstrapResult result =
-      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn);
+  BootstrapResult result =
+      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn, stop);
+  if (result.stopped) {
+    w.closeWindow(unit, true);
+    w.focusWindow(g.statusUnit);
+    return std::nullopt;
+  }
 
   if (run.printInterim) showFolderMessage(writeBootInterimFile(folders, result.tables, result.components));
   log(expectationLine(result.components, result.tables));
   log(listDirected(std::string(62, '_')));
 
-  // Set only now: an abandoned run leaves the setting as it was.
-  if (size) g.populationSize = *size;
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
-  simulationSummary(result.tables, std::nullopt, false, folders);
+  auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
+  return [size, tables, folders] {
+    // Set only now: an abandoned or stopped run leaves the setting as it was.
+    if (size) globalVar().populationSize = *size;
+    simulationSummary(*tables, std::nullopt, std::nullopt, folders);
+  };
 }
 
 }  // namespace tallyfold

@@ -3,7 +3,11 @@
 // loaded data on a worker thread with its "LOG Simulation" window, the
 // sample and interim files, and the simulation results window.
 #include <cstdint>
+#include <optional>
+#include <stop_token>
 #include <vector>
+
+#include "commands/BusyGuard.h"
 
 #include "estimation/EMtrun_alg.h"
 #include "simulation/OutputFolders.h"
@@ -27,10 +31,12 @@ void startBootstrap();
 // OK of dialog 105: reads and checks the settings, starts the run.
 void bootstrapSettingsOk(Dialog& dialog);
 // The worker's routine: the whole run over the copied table, drawing from
-// `stream` and writing into `folders`. Of the shared state it changes only
-// populationSize, to the observed table's own estimate of N, once the run
-// has finished (a table without a mixture fit leaves it as it was); the
-// count table and the fitted mixture stay as they are.
-void runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders);
+// `stream` and writing into `folders`; it touches no shared state. Returns
+// the task for the interface thread, which sets populationSize to the
+// observed table's own estimate of N (a table without a mixture fit leaves
+// it as it was) and draws the summary and writes its file; nothing when the
+// stop request ended the run (no interim or summary file is then written).
+std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& stream, const OutputFolders& folders,
+                                      std::stop_token stop = {});
 
 }  // namespace tallyfold

@@ -1,5 +1,6 @@
 #include "commands/Calc.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -70,34 +71,47 @@ void acceptCalculation(Dialog& dialog) {
   g.exactness = *exactness;
   g.maxComponents = *maxComponents;
 
-  const SearchSettings settings{g.exactness, g.stopCriterion, g.maxComponents};
-  startComputation([settings] { runCalculation(settings); });
+  CalculationInput input{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.results};
+  startJob([input = std::move(input)](std::stop_token stop) { return runCalculation(input, stop); });
   dialog.exit(idOk);
 }
 
-void runCalculation(const SearchSettings& settings) {
+std::optional<JobFinish> runCalculation(const CalculationInput& input, std::stop_token stop) {
   closeResultsWindow();
-  runNpmle(settings);
-  showResults();
+  std::optional<CalculationResult> result = runNpmle(input, stop);
+  if (!result) return std::nullopt;
+  auto shared = std::make_shared<CalculationResult>(std::move(*result));
+  return [counts = input.counts, shared] {
+    const std::int32_t k = shared->search.estimable ? shared->search.numComponents : 1;
+    storeSearchResult(shared->search, true);
+    showResults(counts, k, shared->tables);
+  };
 }
 
-void runNpmle(const SearchSettings& settings) {
-  GlobalVar& g = globalVar();
+std::optional<CalculationResult> runNpmle(const CalculationInput& input, std::stop_token stop) {
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.logUnit;
   openTextWindow(unit, "LOG", 90, 40, 20, 110);
   w.writeLine(unit, listDirected(calculationStartText));
 
-  EMGFU(settings, unit, true);
+  const LogSink log = [unit](const std::string& line) { windows().writeLine(unit, line); };
+  CalculationResult result{componentSearch(input.counts, input.settings, true, log, stop), std::nullopt};
+  if (result.search.stopped) {
+    w.closeWindow(unit, true);
+    w.focusWindow(g.statusUnit);
+    return std::nullopt;
+  }
+  result.tables = recordedTables(result.search, input.previousResults);
 
   w.writeLine(unit, listDirected(calculationEndText));
-  if (g.results) {
-    for (const std::string& line : calculationSummaryLines(g.results->resN0, g.results->resNall, g.results->resBic)) {
-      w.writeLine(unit, line);
-    }
+  if (result.tables) {
+    const ResultTables& t = *result.tables;
+    for (const std::string& line : calculationSummaryLines(t.resN0, t.resNall, t.resBic)) w.writeLine(unit, line);
   }
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
+  return result;
 }
 
 }  // namespace tallyfold

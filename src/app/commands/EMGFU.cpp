@@ -39,28 +39,35 @@ bool EMGFU(std::optional<int> logUnit, bool record) {
 }
 
 bool EMGFU(const SearchSettings& settings, std::optional<int> logUnit, bool record) {
-  GlobalVar& g = globalVar();
   LogSink log;
   if (logUnit) {
     const int unit = *logUnit;
     log = [unit](const std::string& line) { windows().writeLine(unit, line); };
   }
-  SearchResult result = componentSearch(g.counts, settings, record, log);
+  return storeSearchResult(componentSearch(globalVar().counts, settings, record, log), record);
+}
+
+std::optional<ResultTables> recordedTables(const SearchResult& result, const std::optional<ResultTables>& previous) {
+  if (!result.estimable) return std::nullopt;
+  // A run that never entered the pass loop records nothing and leaves the
+  // tables of the previous run.
+  if (result.records.empty()) return previous;
+  return tablesFrom(result.records);
+}
+
+bool storeSearchResult(SearchResult result, bool record) {
+  GlobalVar& g = globalVar();
+  if (record) g.results = recordedTables(result, g.results);
   if (!result.estimable) {
     g.clearFittedMixture();
-    if (record) g.results.reset();
     return false;
   }
-
   g.numComponents = result.numComponents;
   g.lambda = std::move(result.lambda);
   g.weight = std::move(result.weight);
   g.posterior = std::move(result.posterior);
   g.maxGradient = result.maxGradient;
   if (!std::isnan(result.bestBic)) g.bestBic = result.bestBic;
-  // A run that never entered the pass loop records nothing and leaves the
-  // tables of the previous run.
-  if (record && !result.records.empty()) g.results = tablesFrom(result.records);
   return true;
 }
 

@@ -81,16 +81,19 @@ void poissonGammaSettingsOk(Dialog& dialog) {
   g.pgAlpha = run.settings.alpha;
   g.pgKappa = run.settings.kappa;
 
-  startComputation([run] { runPoissonGamma(run, processRandomStream(), outputFolders()); },
-                   [] { globalVar().numEstimators = 7; });
+  g.numEstimators = 5;
+  if (!startJob([run](std::stop_token stop) { return runPoissonGamma(run, processRandomStream(), outputFolders(), stop); },
+                [] { globalVar().numEstimators = 7; })) {
+    g.numEstimators = 7;
+  }
   dialog.exit(idOk);
 }
 
-void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const OutputFolders& folders) {
-  GlobalVar& g = globalVar();
+std::optional<JobFinish> runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream,
+                                         const OutputFolders& folders, std::stop_token stop) {
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simLogUnit;
-  g.numEstimators = 5;
 
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
@@ -102,7 +105,12 @@ void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const Out
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  const PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn);
+  PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn, stop);
+  if (result.stopped) {
+    w.closeWindow(unit, true);
+    w.focusWindow(g.statusUnit);
+    return std::nullopt;
+  }
   if (run.printInterim) {
     showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }
@@ -110,8 +118,11 @@ void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const Out
   // The engine works on copies: the loaded count table, the fitted mixture
   // and the result tables stay as they are.
   w.focusWindow(g.statusUnit);
-  poissonGammaSummary(result.tables, true);
-  g.numEstimators = 7;
+  auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
+  return [tables, size = run.settings.populationSize] {
+    poissonGammaSummary(*tables, std::optional<std::int32_t>(size));
+    globalVar().numEstimators = 7;
+  };
 }
 
 }  // namespace tallyfold

@@ -2,6 +2,10 @@
 // The "&Start Simulation Poisson-Gamma" command: dialog 107, then the
 // simulation from a negative-binomial population on a worker thread. Its
 // "LOG Simulation" window stays open; the summary is drawn without a file.
+#include <optional>
+#include <stop_token>
+
+#include "commands/BusyGuard.h"
 #include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
 
@@ -21,8 +25,12 @@ struct PoissonGammaRun {
 void startPoissonGamma();
 // OK of dialog 107: reads and checks the settings, starts the run.
 void poissonGammaSettingsOk(Dialog& dialog);
-// The worker's routine. numEstimators is 5 while it runs; the shared count
-// table and fitted mixture are not touched.
-void runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream, const OutputFolders& folders);
+// The worker's routine; it touches no shared state (numEstimators is 5 from
+// the start of the run, set on the interface thread, to its end). Returns
+// the task that draws the summary on the interface thread and sets
+// numEstimators back to 7; nothing when the stop request ended the run (its
+// log window is then closed).
+std::optional<JobFinish> runPoissonGamma(const PoissonGammaRun& run, RandomStream& stream,
+                                         const OutputFolders& folders, std::stop_token stop = {});
 
 }  // namespace tallyfold

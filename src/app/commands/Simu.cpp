@@ -250,11 +250,12 @@ void simulationSettingsOk(Dialog& dialog) {
   g.populationSize = s.populationSize;
   g.numSimCounts = s.numCounts;
 
-  startComputation([run] { runSimulation(run, processRandomStream(), outputFolders()); });
+  startJob([run](std::stop_token stop) { return runSimulation(run, processRandomStream(), outputFolders(), stop); });
   dialog.exit(idOk);
 }
 
-void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders) {
+std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders,
+                                       std::stop_token stop) {
   // The engine works on copies: the loaded count table and the fitted
   // mixture stay as they are, whether the study finishes or fails.
   const GlobalVar& g = globalVar();
@@ -270,7 +271,12 @@ void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputF
       showFolderMessage(writeSampleFiles(folders, samples, k));
     };
   }
-  const StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn);
+  StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn, stop);
+  if (result.stopped) {
+    w.closeWindow(unit, true);
+    w.focusWindow(g.statusUnit);
+    return std::nullopt;
+  }
   if (run.printInterim) {
     showFolderMessage(
         writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
@@ -278,7 +284,10 @@ void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputF
 
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
-  simulationSummary(result.tables, result.evalMedian, true, folders);
+  auto shared = std::make_shared<const StudyResult>(std::move(result));
+  return [shared, folders, size = run.study.populationSize] {
+    simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders);
+  };
 }
 
 }  // namespace tallyfold

@@ -4,7 +4,11 @@
 // Simulation" window, the sample and interim files, and the simulation
 // results window and summary file.
 #include <cstdint>
+#include <optional>
+#include <stop_token>
 #include <string_view>
+
+#include "commands/BusyGuard.h"
 
 #include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
@@ -46,7 +50,10 @@ std::string distributionLine(int component, double lambda, double weight);
 std::int32_t offeredPopulationSize();
 
 // The worker's routine: the whole study, drawing from `stream` and writing
-// into `folders`. The shared count table and fitted mixture are not touched.
-void runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders);
+// into `folders`; it touches no shared state. Returns the task that draws the
+// summary and writes its file on the interface thread; nothing when the
+// stop request ended the study (no interim or summary file is then written).
+std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& stream, const OutputFolders& folders,
+                                       std::stop_token stop = {});
 
 }  // namespace tallyfold

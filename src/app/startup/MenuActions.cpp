@@ -1,5 +1,6 @@
 #include "startup/MenuActions.h"
 
+#include "commands/BusyGuard.h"
 #include "commands/Data.h"
 #include "commands/Calc.h"
 #include "state/GlobalVar.h"
@@ -11,10 +12,21 @@
 namespace tallyfold {
 
 void menuOpenData() { openData(); }
+void menuStopComputation() { requestStop(); }
 
 void menuCalculation() { startCalculation(); }
 void menuSimulation() { startSimulation(); }
 void menuBootstrap() { startBootstrap(); }
 void menuPoissonGamma() { startPoissonGamma(); }
+
+void menuExit() {
+  WindowServices& w = windows();
+  if (computationActive()) {
+    if (!w.askYesNo("A computation is running. Stop it and exit?", "Exit")) return;
+    requestStop();
+    w.joinThreads();
+  }
+  w.exitProgram();
+}
 
 }  // namespace tallyfold

@@ -1,5 +1,6 @@
 #include "startup/main.h"
 
+#include "commands/BusyGuard.h"
 #include "state/GlobalVar.h"
 #include "startup/MenuActions.h"
 #include "windows/WindowServices.h"
@@ -12,14 +13,18 @@ bool buildMenus() {
   w.placeFrame(0, 0, 800, 500);
   w.appendMenuEntry(1, MenuEntryKind::title, "&File", {});
   w.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", menuOpenData);
+  w.appendMenuEntry(1, MenuEntryKind::item, stopComputationCaption, menuStopComputation);
+  w.setMenuEntryShortcut(stopComputationCaption, stopComputationKeys);
+  w.setMenuEntryEnabled(stopComputationCaption, false);  // usable only while a computation runs
   w.appendMenuEntry(1, MenuEntryKind::separator, "", {});
-  w.appendMenuEntry(1, MenuEntryKind::item, "E&xit", [] { windows().exitProgram(); });
+  w.appendMenuEntry(1, MenuEntryKind::item, "E&xit", menuExit);
   w.appendMenuEntry(2, MenuEntryKind::title, "&Calculation", {});
   w.appendMenuEntry(2, MenuEntryKind::item, "&Calculating Population Size", menuCalculation);
   w.appendMenuEntry(3, MenuEntryKind::title, "&Simulation", {});
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation", menuSimulation);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Bootstrap", menuBootstrap);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation Poisson-Gamma", menuPoissonGamma);
+  w.setCloseAction(menuExit);
   return true;
 }
 

@@ -5,7 +5,7 @@
 namespace tallyfold {
 
 // Places the frame (800 x 500 client pixels at the top left) and appends the
-// ten menu entries. Called once by the window layer before main().
+// eleven menu entries. Called once by the window layer before main().
 bool buildMenus();
 
 // Sets the shared defaults, opens the start and status windows and leaves

@@ -48,7 +48,12 @@ void simulationSummary(const EstimateTables& tables, const std::optional<std::ve
   const GlobalVar& g = globalVar();
   const std::optional<std::int32_t> size =
       trueSizeKnown ? std::optional<std::int32_t>(g.populationSize) : std::nullopt;
-  const SimulationSummary summary = summarizeSimulation(tables, size, evalMedian);
+  simulationSummary(tables, evalMedian, size, folders);
+}
+
+void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
+                       std::optional<std::int32_t> trueSize, const OutputFolders& folders) {
+  const SimulationSummary summary = summarizeSimulation(tables, trueSize, evalMedian);
   drawSimulationResults(summary);
   showFolderMessage(writeSummaryFile(folders, summary));
 }
@@ -57,7 +62,11 @@ void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown) {
   const GlobalVar& g = globalVar();
   const std::optional<std::int32_t> size =
       trueSizeKnown ? std::optional<std::int32_t>(g.populationSize) : std::nullopt;
-  drawSimulationResults(summarizeSimulation(tables, size));
+  poissonGammaSummary(tables, size);
+}
+
+void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize) {
+  drawSimulationResults(summarizeSimulation(tables, trueSize));
 }
 
 }  // namespace tallyfold

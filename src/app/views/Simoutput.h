@@ -2,6 +2,7 @@
 // The "Simulation Results" window and the summary file
 // "C:\Temp\Simoutput.txt" at the end of a simulation, bootstrap or
 // Poisson-Gamma run.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,9 +22,13 @@ namespace tallyfold {
 // with it.
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
                        bool trueSizeKnown, const OutputFolders& folders = outputFolders());
+// The same with the true population size given (none for the bootstrap).
+void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
+                       std::optional<std::int32_t> trueSize, const OutputFolders& folders);
 
 // Five-estimator summary of the Poisson-Gamma simulation: the window only.
 void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown);
+void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize);
 
 // Draws a computed summary into the "Simulation Results" window.
 void drawSimulationResults(const SimulationSummary& summary);

@@ -91,8 +91,9 @@ constexpr std::size_t reasonWidth = 76;
 
 }  // namespace
 
-void showResults() {
-  GlobalVar& g = globalVar();
+void showResults(std::span<const std::int32_t> counts, std::int32_t numComponents,
+                 const std::optional<ResultTables>& tables) {
+  const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.resultsUnit;
   int y = 0;
@@ -103,11 +104,11 @@ void showResults() {
   y = 10;
   w.drawTextAt(unit, 5, y, "*********** Non-Parametric Maximum Likelihood Estimation ******************");
   y = 20;
-  drawResultTables(unit, y);
+  drawResultTables(unit, y, counts, numComponents, tables);
 }
 
-void drawResultTables(int unit, int& y) {
-  const GlobalVar& g = globalVar();
+void drawResultTables(int unit, int& y, std::span<const std::int32_t> counts, std::int32_t numComponents,
+                      const std::optional<ResultTables>& tables) {
   WindowServices& w = windows();
   const auto draw = [&](int x, int atY, std::string_view text) { w.drawTextAt(unit, x, atY, trimRight(text)); };
 
@@ -124,7 +125,7 @@ void drawResultTables(int unit, int& y) {
 
   // A table without a mixture fit: one block that says so, with N0 and
   // Nall as no estimate and the reason below, in place of the fits.
-  if (const std::optional<std::string> problem = mixtureProblem(g.counts)) {
+  if (const std::optional<std::string> problem = mixtureProblem(counts)) {
     const int mid = static_cast<int>(rowHeight);
     draw(5, y + mid, noMixtureEstimate);
     draw(xN0, y + mid, formatEstimate(std::nullopt, 10));
@@ -138,10 +139,10 @@ void drawResultTables(int unit, int& y) {
     w.drawLine(unit, 0, y, 700, y);
   }
 
-  const int recorded = g.results ? g.results->size() : 0;
-  const int shown = std::min<int>(g.numComponents, recorded);
+  const int recorded = tables ? tables->size() : 0;
+  const int shown = std::min<int>(numComponents, recorded);
   for (int s = 1; s <= shown; ++s) {
-    const ResultTables& t = *g.results;
+    const ResultTables& t = *tables;
     const auto i = static_cast<std::size_t>(s - 1);
     const int mid = static_cast<int>(static_cast<float>(s + 1) * rowHeight * 0.5f);
     draw(5, y + mid, formatI(s, 10));
@@ -167,11 +168,11 @@ void drawResultTables(int unit, int& y) {
        "lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)");
   y += 2 * gap;
   w.selectFont(unit, "t'Arial'h16w9");
-  const std::int64_t n = observedUnits(g.counts);
+  const std::int64_t n = observedUnits(counts);
   // The window shows 32-bit estimates: no estimate beyond them.
   const std::array<std::optional<std::int32_t>, 4> zelterman{
-      narrowEstimate(zelterman1(g.counts)), narrowEstimate(zelterman2(g.counts)),
-      narrowEstimate(zelterman3(g.counts)), narrowEstimate(zelterman4(g.counts))};
+      narrowEstimate(zelterman1(counts)), narrowEstimate(zelterman2(counts)),
+      narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts))};
   const std::array<int, 4> gaps{9, 9, 14, 14};
   RowText n0Row("n0");
   RowText nRow("N");
@@ -186,7 +187,7 @@ void drawResultTables(int unit, int& y) {
   y += 2 * gap;
   draw(5, y, " Chao   f0=f1*f1/(2*f2)  ");
   y += 2 * gap;
-  const std::optional<std::int32_t> chaoN0 = narrowEstimate(chao(g.counts));
+  const std::optional<std::int32_t> chaoN0 = narrowEstimate(chao(counts));
   RowText chaoN0Row("n0");
   chaoN0Row.append(7, formatEstimate(widen(chaoN0), 10));
   draw(5, y, chaoN0Row.str());

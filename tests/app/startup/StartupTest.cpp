@@ -17,7 +17,7 @@ class Startup : public ::testing::Test {
   RecordingWindows rec;
 };
 
-TEST_F(Startup, FrameAndTheTenMenuEntriesInOrder) {
+TEST_F(Startup, FrameAndTheElevenMenuEntriesInOrder) {
   ASSERT_TRUE(rec.framePlacement().has_value());
   EXPECT_EQ(rec.framePlacement()->x, 0);
   EXPECT_EQ(rec.framePlacement()->y, 0);
@@ -28,6 +28,7 @@ TEST_F(Startup, FrameAndTheTenMenuEntriesInOrder) {
   const std::vector<std::tuple<int, K, std::string>> expected{
       {1, K::title, "&File"},
       {1, K::item, "&Open Data"},
+      {1, K::item, "Stop Computation"},
       {1, K::separator, ""},
       {1, K::item, "E&xit"},
       {2, K::title, "&Calculation"},
@@ -46,6 +47,9 @@ TEST_F(Startup, FrameAndTheTenMenuEntriesInOrder) {
     // Titles and the separator do nothing; every item acts.
     EXPECT_EQ(static_cast<bool>(menus[i].action), menus[i].kind == K::item) << i;
   }
+  // Stopping is usable only while a computation runs; Esc triggers it.
+  EXPECT_FALSE(rec.menuEntryEnabled("Stop Computation"));
+  EXPECT_EQ(rec.menuEntryShortcut("Stop Computation"), "Esc");
 }
 
 TEST_F(Startup, StatusWindowShowsTheFirstLineAndTheStatusBarWaits) {
