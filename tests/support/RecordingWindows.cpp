@@ -473,33 +473,6 @@ std::int32_t RecordingWindows::startThread(std::function<void()> routine) {
   return handle;
 }
 
-void RecordingWindows::joinThreads() { waitForThreads(); }
-
-void RecordingWindows::postToInterface(std::function<void()> task) {
-  if (task) task();
-}
-
-void RecordingWindows::setMenuEntryEnabled(std::string_view caption, bool enabled) {
-  std::lock_guard lock(mutex_);
-  event(joined({"menuenabled", std::string(caption), enabled ? "1" : "0"}));
-}
-
-void RecordingWindows::setMenuEntryShortcut(std::string_view caption, std::string_view keys) {
-  std::lock_guard lock(mutex_);
-  event(joined({"shortcut", std::string(caption), std::string(keys)}));
-}
-
-bool RecordingWindows::askYesNo(std::string_view text, std::string_view title) {
-  std::lock_guard lock(mutex_);
-  event(joined({"ask", std::string(title), std::string(text)}));
-  return false;
-}
-
-void RecordingWindows::setCloseAction(std::function<void()>) {
-  std::lock_guard lock(mutex_);
-  event("closeaction");
-}
-
 void RecordingWindows::writeDefaultOutput(std::string_view line) {
   std::lock_guard lock(mutex_);
   defaultOutput_.emplace_back(line);

@@ -194,15 +194,6 @@ class RecordingWindows final : public WindowServices {
   std::optional<std::string> chooseOpenFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
   std::int32_t startThread(std::function<void()> routine) override;
-  // Minimal: joinThreads is waitForThreads, a posted task runs at once on
-  // the calling thread, the menu and close operations are only recorded as
-  // events, and askYesNo answers "No".
-  void joinThreads() override;
-  void postToInterface(std::function<void()> task) override;
-  void setMenuEntryEnabled(std::string_view caption, bool enabled) override;
-  void setMenuEntryShortcut(std::string_view caption, std::string_view keys) override;
-  bool askYesNo(std::string_view text, std::string_view title) override;
-  void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
   void exitProgram() override;
   void joinThreads() override;

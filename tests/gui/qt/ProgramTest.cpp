@@ -32,7 +32,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
     captions << services.menu(menu)->title();
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
-  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "-", "E&xit", "&Calculation", "&Calculating Population Size",
+  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Simulation", "&Start Simulation", "&Start Bootstrap",
                                    "&Start Simulation Poisson-Gamma"}));
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
