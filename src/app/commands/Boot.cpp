@@ -117,8 +117,7 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
   BootstrapResult result =
       bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn, stop);
   if (result.stopped) {
-    w.closeWindow(unit, true);
-    w.focusWindow(g.statusUnit);
+    closeStoppedRun(unit);
     return std::nullopt;
   }
 

@@ -98,17 +98,10 @@ std::optional<JobFinish> runPoissonGamma(const PoissonGammaRun& run, RandomStrea
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
-  SamplesDrawn samplesDrawn;
-  if (run.printSamples) {
-    const int k = run.settings.numCounts;
-    samplesDrawn = [&folders, k](const SampleTable& samples) {
-      showFolderMessage(writeSampleFiles(folders, samples, k));
-    };
-  }
+  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.settings.numCounts);
   PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn, stop);
   if (result.stopped) {
-    w.closeWindow(unit, true);
-    w.focusWindow(g.statusUnit);
+    closeStoppedRun(unit);
     return std::nullopt;
   }
   if (run.printInterim) {

@@ -264,17 +264,10 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
-  SamplesDrawn samplesDrawn;
-  if (run.printSamples) {
-    const int k = run.study.numCounts;
-    samplesDrawn = [&folders, k](const SampleTable& samples) {
-      showFolderMessage(writeSampleFiles(folders, samples, k));
-    };
-  }
+  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.study.numCounts);
   StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn, stop);
   if (result.stopped) {
-    w.closeWindow(unit, true);
-    w.focusWindow(g.statusUnit);
+    closeStoppedRun(unit);
     return std::nullopt;
   }
   if (run.printInterim) {

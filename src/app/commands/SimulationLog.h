@@ -2,6 +2,7 @@
 // The "LOG Simulation" window of the simulation study, the bootstrap and the
 // Poisson-Gamma simulation, and the status-bar progress of their runs.
 #include "estimation/EMtrun_alg.h"
+#include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
 
 namespace tallyfold {
@@ -15,5 +16,14 @@ LogSink simulationLogSink(int unit);
 
 // Shows "replicate r of R" in the status bar.
 ProgressSink statusBarProgress();
+
+// Writes the sample files sample1.txt … of counts 0..numCounts once the
+// samples are drawn, when they are wanted (a folder that cannot be used is
+// told in a box); no callback otherwise. The folders must outlive the run.
+SamplesDrawn sampleFileWriter(bool wanted, const OutputFolders& folders, int numCounts);
+
+// A stopped run: its log window `unit` goes and the status window comes to
+// the front.
+void closeStoppedRun(int unit);
 
 }  // namespace tallyfold
