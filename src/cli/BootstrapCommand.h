@@ -8,12 +8,14 @@
 #include <optional>
 #include <string>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct BootstrapOptions {
   std::string file;
   double exactness = 0.0;  // set to the program's default by the caller
-  std::int32_t criterion = 3;
+  StopCriterion criterion = StopCriterion::max;
   std::int32_t maxComponents = 2;
   std::int32_t replications = 10;
   std::optional<std::int64_t> seed;      // none: the clock seed, as in the program

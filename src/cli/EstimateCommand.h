@@ -7,12 +7,14 @@
 #include <iosfwd>
 #include <string>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct EstimateOptions {
   std::string file;
   double exactness = 0.0;  // set to the program's default by the caller
-  std::int32_t criterion = 3;
+  StopCriterion criterion = StopCriterion::max;
   std::int32_t maxComponents = 2;
   bool log = false;
   bool json = false;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct SimulateOptions {
@@ -20,7 +22,7 @@ struct SimulateOptions {
   std::int32_t replications = 10;
   std::optional<std::int32_t> counts;  // K; none: 15, or m with fromData
   double exactness = 0.0;              // set to the program's default by the caller
-  std::int32_t criterion = 3;
+  StopCriterion criterion = StopCriterion::max;
   std::int32_t maxComponents = 2;
   std::int32_t bootReplications = 30;
   bool evaluate = true;

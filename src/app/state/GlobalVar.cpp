@@ -11,7 +11,7 @@ void GlobalVar::setDefaults() {
   simResultsUnit = 30;
   numCountClasses = 0;
   exactness = static_cast<double>(single::exactness);
-  stopCriterion = stopMax;
+  stopCriterion = StopCriterion::max;
   calcThread = -1;
   numBootReplications = 30;
   numReplications = 10;

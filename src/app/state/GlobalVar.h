@@ -16,10 +16,9 @@
 
 #include "common/Matrix.h"
 #include "common/SinglePrecision.h"
+#include "settings/Defaults.h"
 
 namespace tallyfold {
-
-enum StopCriterion : std::int32_t { stopNpmle = 1, stopBic = 2, stopMax = 3 };
 
 // The tables of the last recorded calculation, one entry per fit size
 // s = 1..r: resLambda(s, j) and resWeight(s, j) for j <= s.
@@ -52,7 +51,7 @@ struct GlobalVar {
 
   // Calculation settings.
   double exactness = static_cast<double>(single::exactness);
-  std::int32_t stopCriterion = stopMax;
+  StopCriterion stopCriterion = StopCriterion::max;
   std::int32_t maxComponents = 2;
 
   // Fitted mixture: the last fit of the program's count table by the

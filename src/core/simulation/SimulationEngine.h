@@ -55,7 +55,7 @@ using ProgressSink = std::function<void(int replicate, int replications)>;
 std::string progressText(int replicate, int replications);
 
 struct StudySettings {
-  SearchSettings search{0.0, 3, 2};
+  SearchSettings search{0.0, StopCriterion::max, 2};
   std::int32_t populationSize = 5000;  // N
   std::int32_t replications = 10;      // R
   std::int32_t numCounts = 15;         // K, the largest count kept
