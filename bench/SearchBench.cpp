@@ -16,6 +16,7 @@
 #include "common/SinglePrecision.h"
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
+#include "settings/Defaults.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void report(benchmark::State& state, const FitCounters& counters) {
 
 void BM_componentSearch(benchmark::State& state, const std::vector<std::int32_t>& counts, StopCriterion criterion,
                         std::int32_t maxComponents) {
-  const SearchSettings settings{static_cast<double>(tallyfold::single::exactness), criterion, maxComponents};
+  const SearchSettings settings{static_cast<double>(tallyfold::defaults::exactness), criterion, maxComponents};
   FitCounters counters;
   for (auto _ : state) {
     const tallyfold::SearchResult result = tallyfold::componentSearch(counts, settings, false, {});
@@ -62,7 +63,7 @@ BENCHMARK_CAPTURE(BM_componentSearch, geometric40_MAX2, geometricTail(), StopCri
 // above 1 drives the mean towards zero (the slow case of a search, almost
 // every step below ln2/256); A/B = 1.1 settles at 0.19 through larger means.
 void BM_meanFixedPoint(benchmark::State& state, float a, float b) {
-  const double tol = 0.5 * static_cast<double>(tallyfold::single::exactness) *
+  const double tol = 0.5 * static_cast<double>(tallyfold::defaults::exactness) *
                      static_cast<double>(tallyfold::single::meanStepFactor);
   FitCounters counters;
   for (auto _ : state) {

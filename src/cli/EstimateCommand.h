@@ -14,8 +14,8 @@ namespace tallyfold::cli {
 struct EstimateOptions {
   std::string file;
   double exactness = 0.0;  // set to the program's default by the caller
-  StopCriterion criterion = StopCriterion::max;
-  std::int32_t maxComponents = 2;
+  StopCriterion criterion = defaults::stopCriterion;
+  std::int32_t maxComponents = defaults::maxComponents;
   bool log = false;
   bool json = false;
 };
