@@ -26,7 +26,8 @@ std::vector<std::int32_t> tenClasses() {
   return table.counts;
 }
 
-const SearchSettings defaults{static_cast<double>(single::exactness), 3, 2};
+const SearchSettings defaults{static_cast<double>(tallyfold::defaults::exactness), tallyfold::defaults::stopCriterion,
+                              tallyfold::defaults::maxComponents};
 
 // One bootstrap of R replicates per iteration, from the same seed each time.
 void BM_bootstrap(benchmark::State& state) {

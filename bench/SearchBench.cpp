@@ -16,11 +16,13 @@
 #include "common/SinglePrecision.h"
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
+#include "settings/Defaults.h"
 
 namespace {
 
 using tallyfold::FitCounters;
 using tallyfold::SearchSettings;
+using tallyfold::StopCriterion;
 
 const std::vector<std::int32_t> tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
 
@@ -39,9 +41,9 @@ void report(benchmark::State& state, const FitCounters& counters) {
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_componentSearch(benchmark::State& state, const std::vector<std::int32_t>& counts, std::int32_t criterion,
+void BM_componentSearch(benchmark::State& state, const std::vector<std::int32_t>& counts, StopCriterion criterion,
                         std::int32_t maxComponents) {
-  const SearchSettings settings{static_cast<double>(tallyfold::single::exactness), criterion, maxComponents};
+  const SearchSettings settings{static_cast<double>(tallyfold::defaults::exactness), criterion, maxComponents};
   FitCounters counters;
   for (auto _ : state) {
     const tallyfold::SearchResult result = tallyfold::componentSearch(counts, settings, false, {});
@@ -50,18 +52,18 @@ void BM_componentSearch(benchmark::State& state, const std::vector<std::int32_t>
   }
   report(state, counters);
 }
-BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_NPMLE, tenClasses, 1, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_BIC, tenClasses, 2, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_MAX2, tenClasses, 3, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_componentSearch, geometric40_NPMLE, geometricTail(), 1, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_componentSearch, geometric40_BIC, geometricTail(), 2, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_componentSearch, geometric40_MAX2, geometricTail(), 3, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_NPMLE, tenClasses, StopCriterion::npmle, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_BIC, tenClasses, StopCriterion::bic, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, tenClasses_MAX2, tenClasses, StopCriterion::max, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_NPMLE, geometricTail(), StopCriterion::npmle, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_BIC, geometricTail(), StopCriterion::bic, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_componentSearch, geometric40_MAX2, geometricTail(), StopCriterion::max, 2)->Unit(benchmark::kMillisecond);
 
 // One fixed-point solve at the default tolerance of a trial fit: A/B just
 // above 1 drives the mean towards zero (the slow case of a search, almost
 // every step below ln2/256); A/B = 1.1 settles at 0.19 through larger means.
 void BM_meanFixedPoint(benchmark::State& state, float a, float b) {
-  const double tol = 0.5 * static_cast<double>(tallyfold::single::exactness) *
+  const double tol = 0.5 * static_cast<double>(tallyfold::defaults::exactness) *
                      static_cast<double>(tallyfold::single::meanStepFactor);
   FitCounters counters;
   for (auto _ : state) {

@@ -18,7 +18,7 @@ using namespace tallyfold;
 
 StudySettings defaultStudy(bool evaluate) {
   StudySettings s;
-  s.search = SearchSettings{static_cast<double>(single::exactness), 3, 2};
+  s.search = SearchSettings{static_cast<double>(defaults::exactness), defaults::stopCriterion, defaults::maxComponents};
   s.evaluate = evaluate;
   return s;
 }

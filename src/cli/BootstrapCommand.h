@@ -9,14 +9,16 @@
 #include <stop_token>
 #include <string>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct BootstrapOptions {
   std::string file;
   double exactness = 0.0;  // set to the program's default by the caller
-  std::int32_t criterion = 3;
-  std::int32_t maxComponents = 2;
-  std::int32_t replications = 10;
+  StopCriterion criterion = defaults::stopCriterion;
+  std::int32_t maxComponents = defaults::maxComponents;
+  std::int32_t replications = defaults::replications;
   std::optional<std::int64_t> seed;      // none: the clock seed, as in the program
   std::optional<std::string> outDir;     // stands for the folder "C:\Temp"
   bool samples = false;

@@ -21,19 +21,9 @@ std::vector<std::int32_t> loadCounts(const std::string& path) {
   return file.counts;
 }
 
-std::int32_t parseCriterion(const std::string& name) {
-  if (name == "npmle") return 1;
-  if (name == "bic") return 2;
-  if (name == "max") return 3;
+StopCriterion parseCriterion(const std::string& name) {
+  if (const std::optional<StopCriterion> criterion = criterionFromName(name)) return *criterion;
   throw BadInput{"unknown criterion '" + name + "' (npmle, bic or max)"};
-}
-
-std::string criterionName(std::int32_t criterion) {
-  switch (criterion) {
-    case 1: return "npmle";
-    case 2: return "bic";
-    default: return "max";
-  }
 }
 
 void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostream& err) {

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "estimation/WholeEstimate.h"
+#include "settings/Defaults.h"
 
 namespace tallyfold::cli {
 
@@ -40,9 +41,9 @@ std::int32_t chooseSeed(const std::optional<std::int64_t>& seed);
 // when it cannot be used.
 std::vector<std::int32_t> loadCounts(const std::string& path);
 
-// "npmle" / "bic" / "max" <-> 1 / 2 / 3.
-std::int32_t parseCriterion(const std::string& name);
-std::string criterionName(std::int32_t criterion);
+// The criterion of its command-line name (criterionName); throws BadInput
+// for an unknown name.
+StopCriterion parseCriterion(const std::string& name);
 
 // The options of the component search that estimate, bootstrap and
 // simulate share: refuses an exactness that is not a positive number and a

@@ -8,13 +8,15 @@
 #include <stop_token>
 #include <string>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct EstimateOptions {
   std::string file;
   double exactness = 0.0;  // set to the program's default by the caller
-  std::int32_t criterion = 3;
-  std::int32_t maxComponents = 2;
+  StopCriterion criterion = defaults::stopCriterion;
+  std::int32_t maxComponents = defaults::maxComponents;
   bool log = false;
   bool json = false;
   std::stop_token stop;  // the run's stop request

@@ -38,7 +38,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   s.fromDataset = options.fromData.has_value();
   if (s.fromDataset) s.observed = loadCounts(*options.fromData);
   s.numCounts = options.counts ? *options.counts
-                               : s.fromDataset ? static_cast<std::int32_t>(s.observed.size()) : std::int32_t{15};
+                               : s.fromDataset ? static_cast<std::int32_t>(s.observed.size()) : defaults::numCounts;
   s.lambda = options.lambda;
   s.weight = options.weight;
   if (options.lambda.size() != options.weight.size()) {

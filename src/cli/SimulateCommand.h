@@ -11,20 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "settings/Defaults.h"
+
 namespace tallyfold::cli {
 
 struct SimulateOptions {
   std::optional<std::string> fromData;  // nonparametric: the count data file
-  std::vector<double> lambda{2.0, 4.0};  // parametric mixture
-  std::vector<double> weight{0.5, 0.5};
-  std::int32_t populationSize = 5000;
-  std::int32_t replications = 10;
-  std::optional<std::int32_t> counts;  // K; none: 15, or m with fromData
+  std::vector<double> lambda{defaults::simLambda.begin(), defaults::simLambda.end()};  // parametric mixture
+  std::vector<double> weight{defaults::simWeight.begin(), defaults::simWeight.end()};
+  std::int32_t populationSize = defaults::populationSize;
+  std::int32_t replications = defaults::replications;
+  std::optional<std::int32_t> counts;  // K; none: defaults::numCounts, or m with fromData
   double exactness = 0.0;              // set to the program's default by the caller
-  std::int32_t criterion = 3;
-  std::int32_t maxComponents = 2;
-  std::int32_t bootReplications = 30;
-  bool evaluate = true;
+  StopCriterion criterion = defaults::stopCriterion;
+  std::int32_t maxComponents = defaults::maxComponents;
+  std::int32_t bootReplications = defaults::bootReplications;
+  bool evaluate = defaults::evaluatePerBootstrap;
   std::optional<std::int64_t> seed;   // none: the clock seed
   std::optional<std::string> outDir;  // stands for the folder "C:\Temp"
   bool samples = false;
@@ -34,11 +36,11 @@ struct SimulateOptions {
 };
 
 struct PoissonGammaOptions {
-  double alpha = 0.5;
-  double kappa = 0.75;
-  std::int32_t populationSize = 5000;
-  std::int32_t replications = 10;
-  std::int32_t counts = 15;
+  double alpha = defaults::pgAlpha;
+  double kappa = defaults::pgKappa;
+  std::int32_t populationSize = defaults::populationSize;
+  std::int32_t replications = defaults::replications;
+  std::int32_t counts = defaults::numCounts;
   std::optional<std::int64_t> seed;
   std::optional<std::string> outDir;
   bool samples = false;

@@ -11,11 +11,13 @@
 #include "BootstrapCommand.h"
 #include "CliSupport.h"
 #include "EstimateCommand.h"
+#include "HelpText.h"
 #include "RunStop.h"
 #include "SearchProgress.h"
 #include "SimulateCommand.h"
-#include "common/SinglePrecision.h"
+#include "common/ListDirected.h"
 #include "numeric/ErrorReporting.h"
+#include "settings/Defaults.h"
 #include "simulation/SimulationEngine.h"
 
 namespace {
@@ -38,30 +40,37 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   CLI::App app{"Tallyfold: population size from capture-recapture count data", "tallyfold-cli"};
   app.require_subcommand(1);
   std::optional<double> timeLimit;
+  // The "(default ...)" notes that several options' help texts share.
+  const std::string exactnessNote = defaultNote(exponentText(defaults::exactness));
+  const std::string criterionNote = defaultNote(criterionName(defaults::stopCriterion));
+  const std::string populationNote = defaultNote(defaults::populationSize);
+  const std::string replicationsNote = defaultNote(defaults::replications);
 
   EstimateOptions estimate;
-  estimate.exactness = static_cast<double>(single::exactness);
-  std::string criterion = "max";
+  estimate.exactness = static_cast<double>(defaults::exactness);
+  std::string criterion = std::string(criterionName(defaults::stopCriterion));
   CLI::App* estimateCommand = app.add_subcommand("estimate", "NPMLE, Zelterman, Chao and negative-binomial estimates");
   estimateCommand->add_option("FILE", estimate.file, "count data file: line x holds f(x)")->required();
-  estimateCommand->add_option("--exactness", estimate.exactness, "exactness of computation (default 1.0E-7)");
-  estimateCommand->add_option("--criterion", criterion, "stop criterion: npmle, bic or max (default max)");
+  estimateCommand->add_option("--exactness", estimate.exactness, "exactness of computation" + exactnessNote);
+  estimateCommand->add_option("--criterion", criterion, "stop criterion: npmle, bic or max" + criterionNote);
   estimateCommand->add_option("--max-components", estimate.maxComponents, "largest number of components for max");
   estimateCommand->add_flag("--log", estimate.log, "print the search's progress lines first");
   estimateCommand->add_flag("--json", estimate.json, "print one JSON object");
   addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;
-  bootstrap.exactness = static_cast<double>(single::exactness);
-  std::string bootstrapCriterion = "max";
+  bootstrap.exactness = static_cast<double>(defaults::exactness);
+  std::string bootstrapCriterion = std::string(criterionName(defaults::stopCriterion));
   CLI::App* bootstrapCommand = app.add_subcommand("bootstrap", "bootstrap of the seven estimators");
   bootstrapCommand->add_option("FILE", bootstrap.file, "count data file: line x holds f(x)")->required();
   bootstrapCommand->add_option("--replications", bootstrap.replications,
-                               "number of bootstrap samples, at least 1 (default 10); refused when the run needs more "
+                               "number of bootstrap samples, at least 1" + replicationsNote +
+                                   "; refused when the run needs more "
                                "than the machine's memory");
-  bootstrapCommand->add_option("--criterion", bootstrapCriterion, "stop criterion: npmle, bic or max (default max)");
+  bootstrapCommand->add_option("--criterion", bootstrapCriterion,
+                               "stop criterion: npmle, bic or max" + criterionNote);
   bootstrapCommand->add_option("--max-components", bootstrap.maxComponents, "largest number of components for max");
-  bootstrapCommand->add_option("--exactness", bootstrap.exactness, "exactness of computation (default 1.0E-7)");
+  bootstrapCommand->add_option("--exactness", bootstrap.exactness, "exactness of computation" + exactnessNote);
   addSeedOption(bootstrapCommand, bootstrap.seed);
   bootstrapCommand->add_option("--out", bootstrap.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   bootstrapCommand->add_flag("--samples", bootstrap.samples, "write the samples boot1.txt ... into Sim");
@@ -70,33 +79,39 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
-  simulate.exactness = static_cast<double>(single::exactness);
-  std::string simulateCriterion = "max";
+  simulate.exactness = static_cast<double>(defaults::exactness);
+  std::string simulateCriterion = std::string(criterionName(defaults::stopCriterion));
   std::optional<std::int32_t> bootEvaluation;
   bool noBootEvaluation = false;
   CLI::App* simulateCommand = app.add_subcommand("simulate", "simulation study of a population of known size");
   CLI::Option* fromData =
       simulateCommand->add_option("--from-data", simulate.fromData, "nonparametric: draw from this count data file");
-  CLI::Option* lambdas = simulateCommand->add_option("--lambda", simulate.lambda, "component means (default 2,4)")
+  CLI::Option* lambdas = simulateCommand
+                             ->add_option("--lambda", simulate.lambda,
+                                          "component means" + defaultNote(commaList(defaults::simLambda)))
                              ->delimiter(',')
                              ->excludes(fromData);
-  simulateCommand->add_option("--weight", simulate.weight, "component weights (default 0.5,0.5)")
+  simulateCommand
+      ->add_option("--weight", simulate.weight, "component weights" + defaultNote(commaList(defaults::simWeight)))
       ->delimiter(',')
       ->excludes(fromData)
       ->needs(lambdas);
-  simulateCommand->add_option("--population", simulate.populationSize, "population size N (default 5000)");
+  simulateCommand->add_option("--population", simulate.populationSize, "population size N" + populationNote);
   simulateCommand->add_option("--replications", simulate.replications,
-                              "number of samples, at least 1 (default 10); refused when the run needs more than the "
+                              "number of samples, at least 1" + replicationsNote +
+                                  "; refused when the run needs more than the "
                               "machine's memory");
   simulateCommand->add_option("--counts", simulate.counts,
                               "largest count kept K, 1.." + std::to_string(largestNumCounts) +
-                                  " (2.. with the bootstrap evaluation; default 15, or m of the data)");
-  simulateCommand->add_option("--criterion", simulateCriterion, "stop criterion: npmle, bic or max (default max)");
+                                  " (2.. with the bootstrap evaluation; default " +
+                                  std::to_string(defaults::numCounts) + ", or m of the data)");
+  simulateCommand->add_option("--criterion", simulateCriterion, "stop criterion: npmle, bic or max" + criterionNote);
   simulateCommand->add_option("--max-components", simulate.maxComponents, "largest number of components for max");
-  simulateCommand->add_option("--exactness", simulate.exactness, "exactness of computation (default 1.0E-7)");
+  simulateCommand->add_option("--exactness", simulate.exactness, "exactness of computation" + exactnessNote);
   CLI::Option* bootEval =
       simulateCommand->add_option("--boot-eval", bootEvaluation,
-                                  "bootstrap samples per replicate, at least 1 (default 30); refused when the run "
+                                  "bootstrap samples per replicate, at least 1 (default " +
+                                      std::to_string(defaults::bootReplications) + "); refused when the run "
                                   "needs more than the machine's memory");
   simulateCommand->add_flag("--no-boot-eval", noBootEvaluation, "no bootstrap evaluation")->excludes(bootEval);
   addSeedOption(simulateCommand, simulate.seed);
@@ -108,14 +123,17 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
 
   PoissonGammaOptions pg;
   CLI::App* pgCommand = app.add_subcommand("pg-simulate", "simulation from a Poisson-Gamma population");
-  pgCommand->add_option("--alpha", pg.alpha, "probability parameter alpha (default 0.5)");
-  pgCommand->add_option("--kappa", pg.kappa, "shape kappa (default 0.75)");
-  pgCommand->add_option("--population", pg.populationSize, "population size N (default 5000)");
+  pgCommand->add_option("--alpha", pg.alpha,
+                        "probability parameter alpha" + defaultNote(shortestReal(defaults::pgAlpha)));
+  pgCommand->add_option("--kappa", pg.kappa, "shape kappa" + defaultNote(shortestReal(defaults::pgKappa)));
+  pgCommand->add_option("--population", pg.populationSize, "population size N" + populationNote);
   pgCommand->add_option("--replications", pg.replications,
-                        "number of samples, at least 1 (default 10); refused when the run needs more than the "
+                        "number of samples, at least 1" + replicationsNote +
+                            "; refused when the run needs more than the "
                         "machine's memory");
   pgCommand->add_option("--counts", pg.counts,
-                        "largest count kept K, 2.." + std::to_string(largestNumCounts) + " (default 15)");
+                        "largest count kept K, 2.." + std::to_string(largestNumCounts) +
+                            defaultNote(defaults::numCounts));
   addSeedOption(pgCommand, pg.seed);
   pgCommand->add_option("--out", pg.outDir, "folder that stands for C:\\Temp (sample files in its Sim)");
   pgCommand->add_flag("--samples", pg.samples, "write the samples sample1.txt ... into Sim");

@@ -99,7 +99,7 @@ TEST(EstimateCommand, NoEstimateCarriesItsReason) {
   const std::string one = writeTemp("tallyfold-cli-one.txt", "5\n");
   const std::string once = writeTemp("tallyfold-cli-once.txt", "5\n0\n0\n");
   for (const std::string& file : {one, once}) {
-    for (const std::int32_t criterion : {1, 2, 3}) {
+    for (const StopCriterion criterion : {StopCriterion::npmle, StopCriterion::bic, StopCriterion::max}) {
       EstimateOptions o = defaults(file);
       o.criterion = criterion;
       const nlohmann::json fit = runJson(o);

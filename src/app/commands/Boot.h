@@ -10,6 +10,7 @@
 #include "commands/BusyGuard.h"
 
 #include "estimation/EMtrun_alg.h"
+#include "settings/Defaults.h"
 #include "simulation/OutputFolders.h"
 
 namespace tallyfold {
@@ -21,9 +22,9 @@ class RandomStream;
 struct BootstrapRun {
   std::vector<std::int32_t> observed;  // the loaded count table
   SearchSettings search;
-  std::int32_t replications = 10;
-  bool printInterim = true;
-  bool printSamples = false;
+  std::int32_t replications = defaults::replications;
+  bool printInterim = defaults::printInterim;
+  bool printSamples = defaults::printSamples;
 };
 
 // Menu handler: checks the data, fills and runs dialog 105.

@@ -41,14 +41,14 @@ std::optional<std::int32_t> readMaxComponents(std::string_view text) {
   return value;
 }
 
-void CriterionRadios::show(Dialog& dialog, std::int32_t criterion) const {
-  dialog.setChecked(criterion == stopMax ? max : criterion == stopBic ? bic : npmle, true);
+void CriterionRadios::show(Dialog& dialog, StopCriterion criterion) const {
+  dialog.setChecked(criterion == StopCriterion::max ? max : criterion == StopCriterion::bic ? bic : npmle, true);
 }
 
-std::int32_t CriterionRadios::read(const Dialog& dialog) const {
-  if (dialog.checked(npmle)) return stopNpmle;
-  if (dialog.checked(bic)) return stopBic;
-  return stopMax;
+StopCriterion CriterionRadios::read(const Dialog& dialog) const {
+  if (dialog.checked(npmle)) return StopCriterion::npmle;
+  if (dialog.checked(bic)) return StopCriterion::bic;
+  return StopCriterion::max;
 }
 
 void openTextWindow(int unit, std::string_view title, int columns, int rows, int height, int width) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "settings/Defaults.h"
 #include "windows/WindowServices.h"
 
 namespace tallyfold {
@@ -27,14 +28,13 @@ std::unique_ptr<Dialog> loadDialogOrReport(int templateId);
 // below 1), title "Error", and gives no value.
 std::optional<std::int32_t> readMaxComponents(std::string_view text);
 
-// The radio buttons of the stop criterion (1 NPMLE, 2 BIC, 3 MAX): any value
-// other than 2 or 3 selects NPMLE.
+// The radio buttons of the stop criterion (NPMLE, BIC, MAX).
 struct CriterionRadios {
   int npmle;
   int bic;
   int max;
-  void show(Dialog& dialog, std::int32_t criterion) const;
-  std::int32_t read(const Dialog& dialog) const;
+  void show(Dialog& dialog, StopCriterion criterion) const;
+  StopCriterion read(const Dialog& dialog) const;
 };
 
 // Opens child window `unit` with `title` and brings it to the front; sizes

@@ -33,7 +33,7 @@ void main() {
   g.setDefaults();
   showStartWindow(g.startUnit);
   openStatusWindow(g.statusUnit);
-  g.maxComponents = 2;
+  g.maxComponents = defaults::maxComponents;
   g.numComponents = 1;
   idleLoop();
 }

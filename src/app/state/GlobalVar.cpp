@@ -10,23 +10,23 @@ void GlobalVar::setDefaults() {
   resultsUnit = 25;
   simResultsUnit = 30;
   numCountClasses = 0;
-  exactness = static_cast<double>(single::exactness);
-  stopCriterion = stopMax;
+  exactness = static_cast<double>(defaults::exactness);
+  stopCriterion = defaults::stopCriterion;
   calcThread = -1;
-  numBootReplications = 30;
-  numReplications = 10;
+  numBootReplications = defaults::bootReplications;
+  numReplications = defaults::replications;
   numEstimators = 7;
-  numSimCounts = 15;
-  evaluatePerBootstrap = 1;
-  populationSize = 5000;
-  simMixtureSize = 2;
-  simWeight.assign({0.5, 0.5});
-  simLambda.assign({2.0, 4.0});
-  printSamples = 0;
-  printInterim = 1;
-  simFromDataset = 0;
-  pgAlpha = 0.5;
-  pgKappa = 0.75;
+  numSimCounts = defaults::numCounts;
+  evaluatePerBootstrap = defaults::evaluatePerBootstrap;
+  populationSize = defaults::populationSize;
+  simMixtureSize = static_cast<std::int32_t>(defaults::simLambda.size());
+  simWeight.assign(defaults::simWeight.begin(), defaults::simWeight.end());
+  simLambda.assign(defaults::simLambda.begin(), defaults::simLambda.end());
+  printSamples = defaults::printSamples;
+  printInterim = defaults::printInterim;
+  simFromDataset = defaults::simFromDataset;
+  pgAlpha = defaults::pgAlpha;
+  pgKappa = defaults::pgKappa;
   dataAvailable = 0;
 }
 
@@ -34,7 +34,7 @@ void GlobalVar::resetAll() {
   setDefaults();
   dataFileName.clear();
   counts.clear();
-  maxComponents = 2;
+  maxComponents = defaults::maxComponents;
   clearFittedMixture();
   results.reset();
   editedComponent = 0;

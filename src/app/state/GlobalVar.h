@@ -16,10 +16,9 @@
 
 #include "common/Matrix.h"
 #include "common/SinglePrecision.h"
+#include "settings/Defaults.h"
 
 namespace tallyfold {
-
-enum StopCriterion : std::int32_t { stopNpmle = 1, stopBic = 2, stopMax = 3 };
 
 // The tables of the last recorded calculation, one entry per fit size
 // s = 1..r: resLambda(s, j) and resWeight(s, j) for j <= s.
@@ -51,9 +50,9 @@ struct GlobalVar {
   std::int32_t dataAvailable = 0;
 
   // Calculation settings.
-  double exactness = static_cast<double>(single::exactness);
-  std::int32_t stopCriterion = stopMax;
-  std::int32_t maxComponents = 2;
+  double exactness = static_cast<double>(defaults::exactness);
+  StopCriterion stopCriterion = defaults::stopCriterion;
+  std::int32_t maxComponents = defaults::maxComponents;
 
   // Fitted mixture: the last fit of the program's count table by the
   // calculation. Runs of the simulation, bootstrap and Poisson-Gamma
@@ -76,19 +75,19 @@ struct GlobalVar {
   std::optional<ResultTables> results;
 
   // Simulation and bootstrap settings.
-  std::int32_t populationSize = 5000;
-  std::int32_t numReplications = 10;
-  std::int32_t numBootReplications = 30;
-  std::int32_t evaluatePerBootstrap = 1;
-  std::int32_t numSimCounts = 15;
-  std::int32_t printInterim = 1;
-  std::int32_t printSamples = 0;
-  std::int32_t simFromDataset = 0;
-  std::int32_t simMixtureSize = 2;
-  std::vector<double> simLambda{2.0, 4.0};
-  std::vector<double> simWeight{0.5, 0.5};
-  double pgAlpha = 0.5;
-  double pgKappa = 0.75;
+  std::int32_t populationSize = defaults::populationSize;
+  std::int32_t numReplications = defaults::replications;
+  std::int32_t numBootReplications = defaults::bootReplications;
+  std::int32_t evaluatePerBootstrap = defaults::evaluatePerBootstrap;
+  std::int32_t numSimCounts = defaults::numCounts;
+  std::int32_t printInterim = defaults::printInterim;
+  std::int32_t printSamples = defaults::printSamples;
+  std::int32_t simFromDataset = defaults::simFromDataset;
+  std::int32_t simMixtureSize = static_cast<std::int32_t>(defaults::simLambda.size());
+  std::vector<double> simLambda{defaults::simLambda.begin(), defaults::simLambda.end()};
+  std::vector<double> simWeight{defaults::simWeight.begin(), defaults::simWeight.end()};
+  double pgAlpha = defaults::pgAlpha;
+  double pgKappa = defaults::pgKappa;
   std::int32_t numEstimators = 7;
   std::int32_t editedComponent = 0;
 

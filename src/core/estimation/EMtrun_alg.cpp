@@ -343,7 +343,7 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
         // Finish: the gradient test holds.
         if (record) recordStep(counts, lambda, weight, maxGradient, result.records);
         const double bic = bicOf(m, k, logLikelihood(counts, lambda, weight));
-        if (settings.stopCriterion == 2 && k > 1 && bic > bestBic) return fallBack();
+        if (settings.stopCriterion == StopCriterion::bic && k > 1 && bic > bestBic) return fallBack();
         bestBic = bic;
         return finishWith();
       }
@@ -376,11 +376,11 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
     say(listDirected(dashes));
 
     const double bic = bicOf(m, k, logLikelihood(counts, lambda, weight));
-    if (settings.stopCriterion == 2 && k > 1 && bic > bestBic) return fallBack();
+    if (settings.stopCriterion == StopCriterion::bic && k > 1 && bic > bestBic) return fallBack();
     bestBic = bic;
     if (record) recordStep(counts, lambda, weight, maxGradient, result.records);
     candidateWeight = k == 1 ? 0.5 : newComponentWeight(counts, lambda, weight, candidateLambda, eps);
-    if (settings.stopCriterion == 3 && settings.maxComponents == static_cast<std::int32_t>(k)) {
+    if (settings.stopCriterion == StopCriterion::max && settings.maxComponents == static_cast<std::int32_t>(k)) {
       return finishWith();
     }
 

@@ -21,12 +21,13 @@
 
 #include "common/Matrix.h"
 #include "estimation/EMtrun.h"
+#include "settings/Defaults.h"
 
 namespace tallyfold {
 
 struct SearchSettings {
   double exactness;            // convergence bound eps of the EM fits and of the search
-  std::int32_t stopCriterion;  // 1 NPMLE, 2 BIC, 3 MAX
+  StopCriterion stopCriterion;  // NPMLE, BIC or MAX
   std::int32_t maxComponents;  // the k at which MAX stops
 };
 

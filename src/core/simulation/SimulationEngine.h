@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "estimation/EMtrun_alg.h"
+#include "settings/Defaults.h"
 #include "simulation/BootstrapEngine.h"
 #include "simulation/EstimateTables.h"
 #include "simulation/getSample.h"
@@ -55,16 +56,17 @@ using ProgressSink = std::function<void(int replicate, int replications)>;
 std::string progressText(int replicate, int replications);
 
 struct StudySettings {
-  SearchSettings search{0.0, 3, 2};
-  std::int32_t populationSize = 5000;  // N
-  std::int32_t replications = 10;      // R
-  std::int32_t numCounts = 15;         // K, the largest count kept
-  bool evaluate = true;                // bootstrap evaluation per replicate
-  std::int32_t bootReplications = 30;  // B
-  bool fromDataset = false;
+  SearchSettings search{0.0, defaults::stopCriterion, defaults::maxComponents};
+  std::int32_t populationSize = defaults::populationSize;      // N
+  std::int32_t replications = defaults::replications;          // R
+  std::int32_t numCounts = defaults::numCounts;                // K, the largest count kept
+  bool evaluate = defaults::evaluatePerBootstrap;              // bootstrap evaluation per replicate
+  std::int32_t bootReplications = defaults::bootReplications;  // B
+  bool fromDataset = defaults::simFromDataset;
   std::vector<std::int32_t> observed;  // the loaded count table (nonparametric)
-  std::vector<double> lambda{2.0, 4.0};  // the mixture (parametric); NaN: a component never set
-  std::vector<double> weight{0.5, 0.5};
+  // The mixture (parametric); NaN: a component never set.
+  std::vector<double> lambda{defaults::simLambda.begin(), defaults::simLambda.end()};
+  std::vector<double> weight{defaults::simWeight.begin(), defaults::simWeight.end()};
 };
 
 // Why the study cannot run with these settings, as the message the user is
@@ -100,11 +102,11 @@ StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stre
                                std::stop_token stop = {});
 
 struct PoissonGammaSettings {
-  double alpha = 0.5;
-  double kappa = 0.75;
-  std::int32_t populationSize = 5000;
-  std::int32_t replications = 10;
-  std::int32_t numCounts = 15;
+  double alpha = defaults::pgAlpha;
+  double kappa = defaults::pgKappa;
+  std::int32_t populationSize = defaults::populationSize;
+  std::int32_t replications = defaults::replications;
+  std::int32_t numCounts = defaults::numCounts;
 };
 
 // As studySettingsProblem; K must lie in 2 .. largestNumCounts.

@@ -46,7 +46,7 @@ TEST_F(BootCommand, WithoutDataOnlyTheMessageAppears) {
 TEST_F(BootCommand, TheMenuEntryOpensTheDialogWithTheCurrentSettings) {
   buildMenus();
   loadData(tenClasses);
-  globalVar().stopCriterion = stopBic;
+  globalVar().stopCriterion = StopCriterion::bic;
   rec.expectDialog(105, [](RecordingDialog& d) {
     EXPECT_EQ(d.text(1008), "    2");
     EXPECT_EQ(d.text(1014), "        10");

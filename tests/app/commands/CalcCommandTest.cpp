@@ -79,7 +79,7 @@ TEST_F(CalcCommand, BicRunLogsThenDrawsTheResults) {
   load(tenClasses);
   calculate(choose(1002));
   const GlobalVar& g = globalVar();
-  EXPECT_EQ(g.stopCriterion, 2);
+  EXPECT_EQ(g.stopCriterion, StopCriterion::bic);
   EXPECT_EQ(g.numComponents, 2);
   EXPECT_EQ(g.calcThread.load(), -1);
   EXPECT_EQ(rec.statusBarText(), "Waiting");

@@ -114,7 +114,7 @@ TEST_F(SimuCommand, ResultDistributionTakesTheLastCalculatedMixture) {
   // components.
   loadData(tenClasses);
   GlobalVar& g = globalVar();
-  g.stopCriterion = stopNpmle;
+  g.stopCriterion = StopCriterion::npmle;
   ASSERT_TRUE(EMGFU(std::nullopt, true));
   ASSERT_EQ(g.numComponents, 3);
   std::vector<std::string> expected;

@@ -101,7 +101,7 @@ TEST_F(Startup, DefaultsOfTheSharedState) {
   EXPECT_TRUE(g.counts.empty());
   EXPECT_EQ(g.dataAvailable, 0);
   EXPECT_EQ(g.exactness, 1.0000000116860974E-7);
-  EXPECT_EQ(g.stopCriterion, 3);
+  EXPECT_EQ(g.stopCriterion, StopCriterion::max);
   EXPECT_EQ(g.maxComponents, 2);
   EXPECT_EQ(g.numComponents, 1);
   EXPECT_EQ(g.calcThread.load(), -1);

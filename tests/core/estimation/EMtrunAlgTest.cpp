@@ -29,14 +29,14 @@ const double defaultEps = static_cast<double>(single::exactness);
 const double gradientBound = static_cast<double>(single::gradientBound);
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
 
-enum Criterion : std::int32_t { npmle = 1, bic = 2, maxK = 3 };
+constexpr StopCriterion npmle = StopCriterion::npmle, bic = StopCriterion::bic, maxK = StopCriterion::max;
 
 struct SearchRun {
   SearchResult result;
   Lines log;
 };
 
-SearchRun search(const Table& counts, double eps, std::int32_t criterion, std::int32_t maxComponents = 2,
+SearchRun search(const Table& counts, double eps, StopCriterion criterion, std::int32_t maxComponents = 2,
                  bool record = true) {
   SearchRun run;
   run.result = componentSearch(counts, SearchSettings{eps, criterion, maxComponents}, record,
@@ -371,7 +371,7 @@ TEST(Search, UnusableTablesAreNotEstimated) {
   // the means (the likelihood grows as the mean goes to zero): no fit, and
   // the reason in words, whatever the criterion.
   for (const Table& counts : {Table{25}, Table{7, 0, 0}}) {
-    for (const std::int32_t criterion : {1, 2, 3}) {
+    for (const StopCriterion criterion : {npmle, bic, maxK}) {
       const SearchRun run = search(counts, defaultEps, criterion);
       EXPECT_FALSE(run.result.estimable);
       EXPECT_EQ(run.result.problem, noMixtureInformation);

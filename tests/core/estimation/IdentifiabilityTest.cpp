@@ -15,7 +15,7 @@ namespace {
 
 using Table = std::vector<std::int32_t>;
 
-SearchResult npmle(const Table& counts) { return componentSearch(counts, SearchSettings{1.0e-7, 1, 5}, false, {}); }
+SearchResult npmle(const Table& counts) { return componentSearch(counts, SearchSettings{1.0e-7, StopCriterion::npmle, 5}, false, {}); }
 
 TEST(IdentifiabilityTest, GradientAtZeroIsTheLimitOfTheGradientFunction) {
   const Table counts{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};

@@ -23,7 +23,7 @@ namespace {
 
 using Table = std::vector<std::int32_t>;
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
-const SearchSettings defaults{static_cast<double>(1.0e-7f), 3, 2};
+const SearchSettings defaults{static_cast<double>(1.0e-7f), StopCriterion::max, 2};
 
 TEST(EstimateReplicate, RowsFollowTheTableOrder) {
   const ReplicateEstimates row = estimateReplicate(tenClasses, defaults);
@@ -144,7 +144,7 @@ TEST(BootstrapReplicates, AStopInsideAReplicateLeavesWholeReplicatesInTheLog) {
   BootstrapResult result;
   Clock::time_point done;
   std::jthread worker([&](std::stop_token stop) {
-    result = bootstrapReplicates(tenClasses, SearchSettings{defaults.exactness, 1, 2}, 1000, stream, sink, {}, stop);
+    result = bootstrapReplicates(tenClasses, SearchSettings{defaults.exactness, StopCriterion::npmle, 2}, 1000, stream, sink, {}, stop);
     done = Clock::now();
   });
   {

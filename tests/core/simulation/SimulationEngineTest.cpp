@@ -21,7 +21,7 @@ namespace {
 
 using Table = std::vector<std::int32_t>;
 const Table tenClasses{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};  // n = 275
-const SearchSettings defaultSearch{static_cast<double>(1.0e-7f), 3, 2};
+const SearchSettings defaultSearch{static_cast<double>(1.0e-7f), StopCriterion::max, 2};
 
 StudySettings parametric(int replications, bool evaluate) {
   StudySettings s;

@@ -48,7 +48,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   EXPECT_EQ(data.last(), QStringLiteral("1"));
 
   ASSERT_TRUE(calculate(services, QStringLiteral("NPMLE")));
-  EXPECT_EQ(globalVar().stopCriterion, 1);
+  EXPECT_EQ(globalVar().stopCriterion, StopCriterion::npmle);
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
   EXPECT_EQ(services.canvas(19), nullptr) << "the LOG window is deleted at the end";
   const QStringList results = drawnTexts(services, 25);
