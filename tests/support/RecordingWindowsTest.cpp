@@ -2,6 +2,7 @@
 // cover the parts of it that have behaviour of their own: scripted dialogs,
 // the failures it reports, window lifetimes and worker threads.
 #include "support/RecordingWindows.h"
+#include "windows/DialogIds.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest-spi.h>
@@ -17,60 +18,60 @@ using ::testing::ElementsAre;
 
 TEST(RecordingDialogTest, ScriptReadsWhatTheProgramFilledAndOkRunsItsAction) {
   RecordingWindows w;
-  std::unique_ptr<Dialog> dialog = w.loadDialog(101);
+  std::unique_ptr<Dialog> dialog = w.loadDialog(dialogCalculation);
   ASSERT_NE(dialog, nullptr);
-  dialog->setText(1000, "0.00000010000");
-  dialog->setChecked(1003, true);
+  dialog->setText(idCalcExactness, "0.00000010000");
+  dialog->setChecked(idCalcMax, true);
   std::string readBack;
   dialog->setAction(idOk, [&](Dialog& d) {
-    readBack = d.text(1000);
+    readBack = d.text(idCalcExactness);
     d.exit(idOk);
   });
-  w.expectDialog(101, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1000), "0.00000010000");
-    EXPECT_TRUE(d.checked(1003));
-    d.setChecked(1002, true);  // the user picks BIC
-    d.setText(1000, "1e-5");
+  w.expectDialog(dialogCalculation, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idCalcExactness), "0.00000010000");
+    EXPECT_TRUE(d.checked(idCalcMax));
+    d.setChecked(idCalcBic, true);  // the user picks BIC
+    d.setText(idCalcExactness, "1e-5");
     d.press(idOk);
   });
   EXPECT_EQ(dialog->run(), idOk);
   EXPECT_EQ(readBack, "1e-5");
-  EXPECT_TRUE(dialog->checked(1002));
-  EXPECT_FALSE(dialog->checked(1003));
-  EXPECT_FALSE(dialog->checked(1001));
+  EXPECT_TRUE(dialog->checked(idCalcBic));
+  EXPECT_FALSE(dialog->checked(idCalcMax));
+  EXPECT_FALSE(dialog->checked(idCalcNpmle));
   ASSERT_EQ(w.dialogRuns().size(), 1u);
   EXPECT_EQ(w.dialogRuns()[0].result, idOk);
 }
 
 TEST(RecordingDialogTest, RadioGroupsAreExclusiveOnlyWithinThemselves) {
   RecordingWindows w;
-  std::unique_ptr<Dialog> d = w.loadDialog(102);
+  std::unique_ptr<Dialog> d = w.loadDialog(dialogSimulation);
   ASSERT_NE(d, nullptr);
-  d->setChecked(1007, true);
-  d->setChecked(1009, true);
-  d->setChecked(1010, true);
-  EXPECT_TRUE(d->checked(1007));   // other group, untouched
-  EXPECT_FALSE(d->checked(1009));  // switched off by 1010
-  EXPECT_TRUE(d->checked(1010));
-  d->setChecked(1026, true);
-  d->setChecked(1027, true);  // check boxes are independent
-  EXPECT_TRUE(d->checked(1026));
+  d->setChecked(idMax, true);
+  d->setChecked(idFromDataset, true);
+  d->setChecked(idParametric, true);
+  EXPECT_TRUE(d->checked(idMax));   // other group, untouched
+  EXPECT_FALSE(d->checked(idFromDataset));  // switched off by idParametric
+  EXPECT_TRUE(d->checked(idParametric));
+  d->setChecked(idPrintInterim, true);
+  d->setChecked(idPrintSamples, true);  // check boxes are independent
+  EXPECT_TRUE(d->checked(idPrintInterim));
 }
 
 TEST(RecordingDialogTest, ActionThatKeepsTheDialogOpenLetsTheScriptGoOn) {
   RecordingWindows w;
-  std::unique_ptr<Dialog> d = w.loadDialog(103);
+  std::unique_ptr<Dialog> d = w.loadDialog(dialogComponentCount);
   ASSERT_NE(d, nullptr);
   int attempts = 0;
   d->setAction(idOk, [&](Dialog& dialog) {
     ++attempts;
-    if (dialog.text(1017) == "2") dialog.exit(idOk);  // otherwise: stays open
+    if (dialog.text(idComponentCount) == "2") dialog.exit(idOk);  // otherwise: stays open
   });
-  w.expectDialog(103, [](RecordingDialog& dialog) {
-    dialog.setText(1017, "x");
+  w.expectDialog(dialogComponentCount, [](RecordingDialog& dialog) {
+    dialog.setText(idComponentCount, "x");
     dialog.press(idOk);
     EXPECT_TRUE(dialog.isOpen());
-    dialog.setText(1017, "2");
+    dialog.setText(idComponentCount, "2");
     dialog.press(idOk);
     EXPECT_FALSE(dialog.isOpen());
   });
@@ -80,42 +81,45 @@ TEST(RecordingDialogTest, ActionThatKeepsTheDialogOpenLetsTheScriptGoOn) {
 
 TEST(RecordingDialogTest, ButtonWithoutActionClosesWithItsIdAndScriptsAreUsedInOrder) {
   RecordingWindows w;
-  w.expectDialog(104, [](RecordingDialog& d) { d.press(idCancel); });
-  w.expectDialog(104, [](RecordingDialog& d) { d.press(idOk); });
-  EXPECT_EQ(w.loadDialog(104)->run(), idCancel);
-  EXPECT_EQ(w.loadDialog(104)->run(), idOk);
+  w.expectDialog(dialogComponent, [](RecordingDialog& d) { d.press(idCancel); });
+  w.expectDialog(dialogComponent, [](RecordingDialog& d) { d.press(idOk); });
+  EXPECT_EQ(w.loadDialog(dialogComponent)->run(), idCancel);
+  EXPECT_EQ(w.loadDialog(dialogComponent)->run(), idOk);
   EXPECT_EQ(w.unusedDialogScripts(), 0);
 }
 
 TEST(RecordingDialogTest, ListBoxEntriesGrowToTheIndexWritten) {
   RecordingWindows w;
-  std::unique_ptr<Dialog> d = w.loadDialog(102);
-  d->setListCount(1012, 1);
-  d->setListEntry(1012, 1, "first");
-  d->setListEntry(1012, 3, "third");
+  std::unique_ptr<Dialog> d = w.loadDialog(dialogSimulation);
+  d->setListCount(idDistribution, 1);
+  d->setListEntry(idDistribution, 1, "first");
+  d->setListEntry(idDistribution, 3, "third");
   auto& recording = static_cast<RecordingDialog&>(*d);
-  EXPECT_THAT(recording.listEntries(1012), ElementsAre("first", "", "third"));
-  d->setListCount(1012, 1);
-  EXPECT_THAT(recording.listEntries(1012), ElementsAre("first"));
+  EXPECT_THAT(recording.listEntries(idDistribution), ElementsAre("first", "", "third"));
+  d->setListCount(idDistribution, 1);
+  EXPECT_THAT(recording.listEntries(idDistribution), ElementsAre("first"));
 }
 
 TEST(RecordingDialogTest, MistakesOfTheProgramOrTheTestFailTheTest) {
   RecordingWindows w;
-  std::unique_ptr<Dialog> d = w.loadDialog(101);
-  EXPECT_NONFATAL_FAILURE(d->setText(1017, "x"), "dialog 101 has no control 1017");
-  EXPECT_NONFATAL_FAILURE(d->setChecked(1004, true), "is a edit field");
-  EXPECT_NONFATAL_FAILURE(d->setAction(1000, [](Dialog&) {}), "setAction");
+  std::unique_ptr<Dialog> d = w.loadDialog(dialogCalculation);
+  const std::string noSuchControl =
+      "dialog " + std::to_string(dialogCalculation) + " has no control " + std::to_string(idComponentCount);
+  EXPECT_NONFATAL_FAILURE(d->setText(idComponentCount, "x"), noSuchControl);
+  EXPECT_NONFATAL_FAILURE(d->setChecked(idCalcMaxComponents, true), "is a edit field");
+  EXPECT_NONFATAL_FAILURE(d->setAction(idCalcExactness, [](Dialog&) {}), "setAction");
   EXPECT_NONFATAL_FAILURE(d->exit(idOk), "while it is not shown");
 
   int result = 0;
   EXPECT_NONFATAL_FAILURE(result = d->run(), "set up no script");
   EXPECT_EQ(result, idCancel);
 
-  w.expectDialog(101, [](RecordingDialog& dialog) { dialog.setText(1000, "typed, never confirmed"); });
+  w.expectDialog(dialogCalculation,
+                 [](RecordingDialog& dialog) { dialog.setText(idCalcExactness, "typed, never confirmed"); });
   EXPECT_NONFATAL_FAILURE(result = d->run(), "left dialog 101 open");
   EXPECT_EQ(result, idCancel);
 
-  w.expectDialog(101, [](RecordingDialog& dialog) {
+  w.expectDialog(dialogCalculation, [](RecordingDialog& dialog) {
     dialog.press(idCancel);
     dialog.press(idOk);
   });
@@ -125,11 +129,11 @@ TEST(RecordingDialogTest, MistakesOfTheProgramOrTheTestFailTheTest) {
 
 TEST(RecordingDialogTest, MissingAndUnknownTemplatesLoadAsNothing) {
   RecordingWindows w;
-  w.markDialogMissing(105);
-  EXPECT_EQ(w.loadDialog(105), nullptr);
+  w.markDialogMissing(dialogBootstrap);
+  EXPECT_EQ(w.loadDialog(dialogBootstrap), nullptr);
   EXPECT_EQ(w.loadDialog(106), nullptr);
-  EXPECT_NE(w.loadDialog(107), nullptr);
-  EXPECT_THAT(w.loadedDialogs(), ElementsAre(105, 106, 107));
+  EXPECT_NE(w.loadDialog(dialogPoissonGamma), nullptr);
+  EXPECT_THAT(w.loadedDialogs(), ElementsAre(dialogBootstrap, 106, dialogPoissonGamma));
 }
 
 TEST(RecordingWindowsTest, WindowClosedWithDeletionComesBackEmpty) {

@@ -13,6 +13,7 @@
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
+#include "windows/DialogIds.h"
 #include "windows/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
 #include "simulation/RunMemory.h"
@@ -24,14 +25,6 @@ namespace tallyfold {
 
 namespace {
 
-constexpr int dialogBootstrap = 105;
-constexpr int idNpmle = 1005;
-constexpr int idBic = 1006;
-constexpr int idMax = 1007;
-constexpr int idMaxComponents = 1008;
-constexpr int idReplications = 1014;
-constexpr int idPrintInterim = 1026;
-constexpr int idPrintSamples = 1027;
 constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
 void refuse(const std::string& message) { windows().messageBox(message, "Error"); }

@@ -13,6 +13,7 @@
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
+#include "windows/DialogIds.h"
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
 
@@ -20,13 +21,7 @@ namespace tallyfold {
 
 namespace {
 
-constexpr int dialogCalculation = 101;
-constexpr int idExactness = 1000;
-constexpr int idNpmle = 1001;
-constexpr int idBic = 1002;
-constexpr int idMax = 1003;
-constexpr int idMaxComponents = 1004;
-constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
+constexpr CriterionRadios criterionRadios{idCalcNpmle, idCalcBic, idCalcMax};
 
 }  // namespace
 
@@ -45,10 +40,10 @@ void startCalculation() {
   }
   std::unique_ptr<Dialog> dialog = loadDialogOrReport(dialogCalculation);
   if (!dialog) return;
-  dialog->setText(idExactness, formatF(g.exactness, 13, 11));
+  dialog->setText(idCalcExactness, formatF(g.exactness, 13, 11));
   writeStatus("Ready for computation!");
   dialog->setAction(idOk, acceptCalculation);
-  dialog->setText(idMaxComponents, formatI(g.maxComponents, 5));
+  dialog->setText(idCalcMaxComponents, formatI(g.maxComponents, 5));
   criterionRadios.show(*dialog, g.stopCriterion);
   dialog->run();
 }
@@ -58,12 +53,12 @@ void acceptCalculation(Dialog& dialog) {
   // Both fields are checked before anything is stored: a refused value
   // keeps the dialog open with the user's text and never reaches the
   // settings.
-  const std::optional<double> exactness = readListReal(dialog.text(idExactness));
+  const std::optional<double> exactness = readListReal(dialog.text(idCalcExactness));
   if (!exactness || !(*exactness > 0.0)) {
     windows().messageBox("Error occur by Exactness of computation!", "Error");
     return;
   }
-  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idMaxComponents));
+  const std::optional<std::int32_t> maxComponents = readMaxComponents(dialog.text(idCalcMaxComponents));
   if (!maxComponents) return;
   writeStatus("Start the computation!");
   writeStatus("waiting...");

@@ -10,6 +10,7 @@
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
+#include "windows/DialogIds.h"
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
 #include "views/Simoutput.h"
@@ -20,15 +21,6 @@
 namespace tallyfold {
 
 namespace {
-
-constexpr int dialogPoissonGamma = 107;
-constexpr int idReplications = 1014;
-constexpr int idPopulationSize = 1015;
-constexpr int idNumCounts = 1025;
-constexpr int idPrintInterim = 1026;
-constexpr int idPrintSamples = 1027;
-constexpr int idAlpha = 1032;
-constexpr int idKappa = 1033;
 
 void refuse(const std::string& message) { windows().messageBox(message, "Error"); }
 

@@ -16,6 +16,7 @@
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
+#include "windows/DialogIds.h"
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
 #include "views/Simoutput.h"
@@ -26,31 +27,6 @@ namespace tallyfold {
 
 namespace {
 
-constexpr int dialogSimulation = 102;
-constexpr int dialogComponentCount = 103;
-constexpr int dialogComponent = 104;
-
-constexpr int idNpmle = 1005;
-constexpr int idBic = 1006;
-constexpr int idMax = 1007;
-constexpr int idMaxComponents = 1008;
-constexpr int idFromDataset = 1009;
-constexpr int idParametric = 1010;
-constexpr int idDistribution = 1012;
-constexpr int idChangeDistribution = 1013;
-constexpr int idReplications = 1014;
-constexpr int idPopulationSize = 1015;
-constexpr int idExactness = 1016;
-constexpr int idComponentCount = 1017;
-constexpr int idLambda = 1019;
-constexpr int idWeight = 1020;
-constexpr int idComponentNumber = 1023;
-constexpr int idResultDistribution = 1024;
-constexpr int idNumCounts = 1025;
-constexpr int idPrintInterim = 1026;
-constexpr int idPrintSamples = 1027;
-constexpr int idEvaluate = 1029;
-constexpr int idBootReplications = 1030;
 constexpr CriterionRadios criterionRadios{idNpmle, idBic, idMax};
 
 // More components than anyone enters by hand: each one is a dialog of its

@@ -29,19 +29,19 @@ struct SimulationRun {
 void startSimulation();
 // OK of dialog 102: reads and checks the settings, starts the run.
 void simulationSettingsOk(Dialog& dialog);
-// Button 1013 of dialog 102: dialog 103, one dialog 104 per component, then
+// Button idChangeDistribution of dialog 102: dialog 103, one dialog 104 per component, then
 // the list is refilled (also after Cancel).
 void changeDistribution(Dialog& dialog);
 // OK of dialog 103: the number of components; opens the component dialogs.
 void componentCountOk(Dialog& dialog);
 // OK of dialog 104: the mean and weight of component `editedComponent`.
 void componentOk(Dialog& dialog);
-// Button 1024 of dialog 102: the mixture of the last calculation becomes the
+// Button idResultDistribution of dialog 102: the mixture of the last calculation becomes the
 // simulation mixture.
 void resultDistribution(Dialog& dialog);
-// Rewrites list box 1012 from the simulation mixture.
+// Rewrites list box idDistribution from the simulation mixture.
 void fillDistributionList(Dialog& dialog);
-// One line of list box 1012.
+// One line of list box idDistribution.
 std::string distributionLine(int component, double lambda, double weight);
 
 // The population size the simulation dialogs offer: the truncated Nall of

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "windows/DialogIds.h"
+#include "windows/WindowServices.h"
+
 namespace tallyfold {
 
 namespace {
@@ -14,14 +17,14 @@ constexpr int none = noControlId;
 constexpr DialogControl calculationControls[] = {
     {none, K::centredStatic, "Tallyfold", 7, 7, 187, 12},
     {none, K::staticText, "Exactness of computation:", 24, 26, 87, 10},
-    {1000, K::edit, "", 111, 23, 83, 13},
+    {idCalcExactness, K::edit, "", 111, 23, 83, 13},
     {none, K::staticText, "Stop criterion:", 25, 41, 46, 10},
-    {1001, K::radio, "NPMLE", 80, 41, 47, 10, 1},
-    {1002, K::radio, "BIC", 81, 54, 46, 10, 1},
-    {1003, K::radio, "MAX", 80, 68, 47, 10, 1},
-    {1004, K::edit, "", 136, 67, 28, 12},
-    {1, K::defaultPushButton, "OK", 90, 84, 50, 14},
-    {2, K::pushButton, "Cancel", 146, 84, 50, 14},
+    {idCalcNpmle, K::radio, "NPMLE", 80, 41, 47, 10, 1},
+    {idCalcBic, K::radio, "BIC", 81, 54, 46, 10, 1},
+    {idCalcMax, K::radio, "MAX", 80, 68, 47, 10, 1},
+    {idCalcMaxComponents, K::edit, "", 136, 67, 28, 12},
+    {idOk, K::defaultPushButton, "OK", 90, 84, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 146, 84, 50, 14},
 };
 
 // 102: the simulation study. Left column: stop criterion and the run
@@ -30,74 +33,74 @@ constexpr DialogControl simulationControls[] = {
     {none, K::centredStatic, "Simulation Study", 7, 5, 386, 12},
 
     {none, K::groupBox, "Stop Criteria", 7, 20, 200, 56},
-    {1005, K::radio, "NPMLE", 16, 33, 60, 10, 1},
-    {1006, K::radio, "BIC", 16, 46, 60, 10, 1},
-    {1007, K::radio, "MAX", 16, 59, 40, 10, 1},
-    {1008, K::edit, "", 60, 57, 34, 12},
+    {idNpmle, K::radio, "NPMLE", 16, 33, 60, 10, 1},
+    {idBic, K::radio, "BIC", 16, 46, 60, 10, 1},
+    {idMax, K::radio, "MAX", 16, 59, 40, 10, 1},
+    {idMaxComponents, K::edit, "", 60, 57, 34, 12},
 
     {none, K::groupBox, "Simulation Settings", 7, 80, 200, 122},
     {none, K::staticText, "Number of Replications", 15, 95, 118, 10},
-    {1014, K::edit, "", 137, 93, 62, 12},
+    {idReplications, K::edit, "", 137, 93, 62, 12},
     {none, K::staticText, "Population Size", 15, 111, 118, 10},
-    {1015, K::edit, "", 137, 109, 62, 12},
+    {idPopulationSize, K::edit, "", 137, 109, 62, 12},
     {none, K::staticText, "Exactness of Computation:", 15, 127, 118, 10},
-    {1016, K::edit, "", 137, 125, 62, 12},
+    {idExactness, K::edit, "", 137, 125, 62, 12},
     {none, K::staticText, "Number of Counts", 15, 143, 118, 10},
-    {1025, K::edit, "", 137, 141, 62, 12},
-    {1029, K::checkBox, "Evaluate per Bootsrap", 15, 159, 184, 10},
+    {idNumCounts, K::edit, "", 137, 141, 62, 12},
+    {idEvaluate, K::checkBox, "Evaluate per Bootsrap", 15, 159, 184, 10},
     {none, K::staticText, "Number of Bootstrap Replications", 15, 177, 118, 10},
-    {1030, K::edit, "", 137, 175, 62, 12},
+    {idBootReplications, K::edit, "", 137, 175, 62, 12},
 
     {none, K::groupBox, "Simulation Type", 213, 20, 180, 142},
-    {1009, K::radio, "Nonprametric Simulation from Dataset", 221, 33, 166, 10, 2},
-    {1010, K::radio, "Parametric Simulation", 221, 46, 166, 10, 2},
+    {idFromDataset, K::radio, "Nonprametric Simulation from Dataset", 221, 33, 166, 10, 2},
+    {idParametric, K::radio, "Parametric Simulation", 221, 46, 166, 10, 2},
     {none, K::staticText, "Component          Lambda         Weight", 221, 61, 166, 10},
-    {1012, K::listBox, "", 221, 72, 166, 64},
-    {1013, K::pushButton, "Change Distribution", 221, 142, 80, 14},
-    {1024, K::pushButton, "Result Distribution", 307, 142, 80, 14},
+    {idDistribution, K::listBox, "", 221, 72, 166, 64},
+    {idChangeDistribution, K::pushButton, "Change Distribution", 221, 142, 80, 14},
+    {idResultDistribution, K::pushButton, "Result Distribution", 307, 142, 80, 14},
 
     {none, K::groupBox, "Output", 213, 166, 180, 36},
-    {1026, K::checkBox, "Print out Interim Result ", 221, 178, 166, 10},
-    {1027, K::checkBox, "Print out Sim Samples", 221, 189, 166, 10},
+    {idPrintInterim, K::checkBox, "Print out Interim Result ", 221, 178, 166, 10},
+    {idPrintSamples, K::checkBox, "Print out Sim Samples", 221, 189, 166, 10},
 
-    {1, K::defaultPushButton, "OK", 287, 210, 50, 14},
-    {2, K::pushButton, "Cancel", 343, 210, 50, 14},
+    {idOk, K::defaultPushButton, "OK", 287, 210, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 343, 210, 50, 14},
 };
 
 // 103: how many components the simulation mixture has.
 constexpr DialogControl componentCountControls[] = {
     {none, K::staticText, "Number of Components", 10, 14, 94, 10},
-    {1017, K::edit, "", 108, 12, 60, 12},
-    {1, K::defaultPushButton, "OK", 62, 36, 50, 14},
-    {2, K::pushButton, "Cancel", 118, 36, 50, 14},
+    {idComponentCount, K::edit, "", 108, 12, 60, 12},
+    {idOk, K::defaultPushButton, "OK", 62, 36, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 118, 36, 50, 14},
 };
 
-// 104: mean and weight of one component; 1023 shows its number.
+// 104: mean and weight of one component; idComponentNumber shows its number.
 constexpr DialogControl componentControls[] = {
     {none, K::staticText, "Set Component ", 10, 8, 60, 10},
-    {1023, K::staticText, "", 72, 8, 40, 10},
+    {idComponentNumber, K::staticText, "", 72, 8, 40, 10},
     {none, K::staticText, "Lambda:", 10, 26, 50, 10},
-    {1019, K::edit, "", 64, 24, 104, 12},
+    {idLambda, K::edit, "", 64, 24, 104, 12},
     {none, K::staticText, "Weight", 10, 44, 50, 10},
-    {1020, K::edit, "", 64, 42, 104, 12},
-    {1, K::defaultPushButton, "OK", 62, 64, 50, 14},
-    {2, K::pushButton, "Cancel", 118, 64, 50, 14},
+    {idWeight, K::edit, "", 64, 42, 104, 12},
+    {idOk, K::defaultPushButton, "OK", 62, 64, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 118, 64, 50, 14},
 };
 
 // 105: the bootstrap of the loaded data.
 constexpr DialogControl bootstrapControls[] = {
     {none, K::groupBox, "Stop Criteria", 7, 7, 186, 56},
-    {1005, K::radio, "NPMLE", 16, 20, 60, 10, 1},
-    {1006, K::radio, "BIC", 16, 33, 60, 10, 1},
-    {1007, K::radio, "MAX", 16, 46, 40, 10, 1},
-    {1008, K::edit, "", 60, 44, 34, 12},
+    {idNpmle, K::radio, "NPMLE", 16, 20, 60, 10, 1},
+    {idBic, K::radio, "BIC", 16, 33, 60, 10, 1},
+    {idMax, K::radio, "MAX", 16, 46, 40, 10, 1},
+    {idMaxComponents, K::edit, "", 60, 44, 34, 12},
     {none, K::staticText, "Number of Replications", 15, 73, 110, 10},
-    {1014, K::edit, "", 127, 71, 62, 12},
+    {idReplications, K::edit, "", 127, 71, 62, 12},
     {none, K::groupBox, "Output", 7, 90, 186, 36},
-    {1026, K::checkBox, "Print out Interim Result ", 16, 102, 170, 10},
-    {1027, K::checkBox, "Print out Sim Samples", 16, 113, 170, 10},
-    {1, K::defaultPushButton, "OK", 87, 134, 50, 14},
-    {2, K::pushButton, "Cancel", 143, 134, 50, 14},
+    {idPrintInterim, K::checkBox, "Print out Interim Result ", 16, 102, 170, 10},
+    {idPrintSamples, K::checkBox, "Print out Sim Samples", 16, 113, 170, 10},
+    {idOk, K::defaultPushButton, "OK", 87, 134, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 143, 134, 50, 14},
 };
 
 // 107: the simulation from a Poisson-Gamma population.
@@ -105,29 +108,29 @@ constexpr DialogControl poissonGammaControls[] = {
     {none, K::centredStatic, "Simulation tool with Poisson-Gamma distribution", 7, 6, 206, 12},
     {none, K::groupBox, "Settings", 7, 22, 206, 94},
     {none, K::staticText, "Alpha:", 15, 37, 110, 10},
-    {1032, K::edit, "", 131, 35, 74, 12},
+    {idAlpha, K::edit, "", 131, 35, 74, 12},
     {none, K::staticText, "Kappa:", 15, 53, 110, 10},
-    {1033, K::edit, "", 131, 51, 74, 12},
+    {idKappa, K::edit, "", 131, 51, 74, 12},
     {none, K::staticText, "Population Size:", 15, 69, 110, 10},
-    {1015, K::edit, "", 131, 67, 74, 12},
+    {idPopulationSize, K::edit, "", 131, 67, 74, 12},
     {none, K::staticText, "Number of Replications:", 15, 85, 110, 10},
-    {1014, K::edit, "", 131, 83, 74, 12},
+    {idReplications, K::edit, "", 131, 83, 74, 12},
     {none, K::staticText, "Number of Counts:", 15, 101, 110, 10},
-    {1025, K::edit, "", 131, 99, 74, 12},
+    {idNumCounts, K::edit, "", 131, 99, 74, 12},
     {none, K::groupBox, "Output", 7, 120, 206, 36},
-    {1026, K::checkBox, "Print out Interim Result ", 16, 132, 190, 10},
-    {1027, K::checkBox, "Print out Sim Samples", 16, 143, 190, 10},
-    {1, K::defaultPushButton, "OK", 107, 164, 50, 14},
-    {2, K::pushButton, "Cancel", 163, 164, 50, 14},
+    {idPrintInterim, K::checkBox, "Print out Interim Result ", 16, 132, 190, 10},
+    {idPrintSamples, K::checkBox, "Print out Sim Samples", 16, 143, 190, 10},
+    {idOk, K::defaultPushButton, "OK", 107, 164, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 163, 164, 50, 14},
 };
 
 constexpr std::array templates{
-    DialogTemplate{101, "Dialog", 204, 106, "Arial", 12, calculationControls},
-    DialogTemplate{102, "Simulation Study", 400, 232, "Arial", 10, simulationControls},
-    DialogTemplate{103, "Distribution", 178, 58, "Arial", 10, componentCountControls},
-    DialogTemplate{104, "Set Component", 178, 86, "Arial", 10, componentControls},
-    DialogTemplate{105, "Bootstrap ", 200, 156, "Arial", 10, bootstrapControls},
-    DialogTemplate{107, "Simulation", 220, 186, "Arial", 10, poissonGammaControls},
+    DialogTemplate{dialogCalculation, "Dialog", 204, 106, "Arial", 12, calculationControls},
+    DialogTemplate{dialogSimulation, "Simulation Study", 400, 232, "Arial", 10, simulationControls},
+    DialogTemplate{dialogComponentCount, "Distribution", 178, 58, "Arial", 10, componentCountControls},
+    DialogTemplate{dialogComponent, "Set Component", 178, 86, "Arial", 10, componentControls},
+    DialogTemplate{dialogBootstrap, "Bootstrap ", 200, 156, "Arial", 10, bootstrapControls},
+    DialogTemplate{dialogPoissonGamma, "Simulation", 220, 186, "Arial", 10, poissonGammaControls},
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "startup/main.h"
 #include "support/CommandFixture.h"
 #include "support/RecordingWindows.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -31,7 +32,7 @@ class BootCommand : public test::SimulationCommandTest {
 
   // Runs the command; the dialog is answered by `script`.
   void start(RecordingWindows::DialogScript script) {
-    rec.expectDialog(105, std::move(script));
+    rec.expectDialog(dialogBootstrap, std::move(script));
     startBootstrap();
   }
 };
@@ -47,17 +48,17 @@ TEST_F(BootCommand, TheMenuEntryOpensTheDialogWithTheCurrentSettings) {
   buildMenus();
   loadData(tenClasses);
   globalVar().stopCriterion = StopCriterion::bic;
-  rec.expectDialog(105, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1008), "    2");
-    EXPECT_EQ(d.text(1014), "        10");
-    EXPECT_TRUE(d.checked(1006));
-    EXPECT_FALSE(d.checked(1005) || d.checked(1007));
-    EXPECT_TRUE(d.checked(1026));
-    EXPECT_FALSE(d.checked(1027));
+  rec.expectDialog(dialogBootstrap, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idMaxComponents), "    2");
+    EXPECT_EQ(d.text(idReplications), "        10");
+    EXPECT_TRUE(d.checked(idBic));
+    EXPECT_FALSE(d.checked(idNpmle) || d.checked(idMax));
+    EXPECT_TRUE(d.checked(idPrintInterim));
+    EXPECT_FALSE(d.checked(idPrintSamples));
     d.press(idCancel);
   });
   rec.clickMenu("&Start Bootstrap");
-  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{105});
+  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{dialogBootstrap});
   EXPECT_EQ(rec.threadsStarted(), 0);
   EXPECT_EQ(rec.unusedDialogScripts(), 0);
 }
@@ -65,15 +66,16 @@ TEST_F(BootCommand, TheMenuEntryOpensTheDialogWithTheCurrentSettings) {
 TEST_F(BootCommand, FieldsThatAreNotUsableKeepTheDialogOpenAndChangeNothing) {
   loadData(tenClasses);
   start([](RecordingDialog& d) {
-    const std::pair<int, const char*> refusals[] = {{1014, "0"}, {1014, "-3"}, {1014, "many"}, {1014, ""}};
+    const std::pair<int, const char*> refusals[] = {
+        {idReplications, "0"}, {idReplications, "-3"}, {idReplications, "many"}, {idReplications, ""}};
     for (const auto& [control, text] : refusals) {
       d.setText(control, text);
-      d.setChecked(1027, true);
+      d.setChecked(idPrintSamples, true);
       d.press(idOk);
       EXPECT_TRUE(d.isOpen()) << text;
     }
-    d.setText(1014, "5");
-    d.setText(1008, "two");
+    d.setText(idReplications, "5");
+    d.setText(idMaxComponents, "two");
     d.press(idOk);
     EXPECT_TRUE(d.isOpen());
     d.press(idCancel);
@@ -97,8 +99,8 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
   const std::int32_t nall = *nearestInt(estimateNall(tenClasses, lambda, weight));
 
   start([](RecordingDialog& d) {
-    d.setText(1014, "3");
-    d.setChecked(1027, true);
+    d.setText(idReplications, "3");
+    d.setChecked(idPrintSamples, true);
     d.press(idOk);
     EXPECT_FALSE(d.isOpen());
   });
@@ -158,9 +160,9 @@ TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {
   loadData(tenClasses);
   setOutputRoot(root.path() / "absent");
   start([](RecordingDialog& d) {
-    d.setText(1014, "2");
-    d.setChecked(1027, true);
-    d.setChecked(1026, true);
+    d.setText(idReplications, "2");
+    d.setChecked(idPrintSamples, true);
+    d.setChecked(idPrintInterim, true);
     d.press(idOk);
   });
   const std::string absent = (root.path() / "absent").string();

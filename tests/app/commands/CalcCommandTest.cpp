@@ -7,6 +7,7 @@
 #include "data/CountTable.h"
 #include "state/GlobalVar.h"
 #include "support/RecordingWindows.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -28,13 +29,13 @@ class CalcCommand : public ::testing::Test {
   }
   // Runs the command; the script answers dialog 101.
   void calculate(RecordingWindows::DialogScript script) {
-    rec.expectDialog(101, std::move(script));
+    rec.expectDialog(dialogCalculation, std::move(script));
     startCalculation();
   }
   static RecordingWindows::DialogScript choose(int radio, std::string maxComponents = "    2") {
     return [radio, maxComponents](RecordingDialog& d) {
       d.setChecked(radio, true);
-      d.setText(1004, maxComponents);
+      d.setText(idCalcMaxComponents, maxComponents);
       d.press(1);
     };
   }
@@ -59,11 +60,11 @@ TEST_F(CalcCommand, DialogShowsTheDefaults) {
   std::string exactness, maxComponents;
   bool npmle = true, bic = true, max = false;
   calculate([&](RecordingDialog& d) {
-    exactness = d.text(1000);
-    maxComponents = d.text(1004);
-    npmle = d.checked(1001);
-    bic = d.checked(1002);
-    max = d.checked(1003);
+    exactness = d.text(idCalcExactness);
+    maxComponents = d.text(idCalcMaxComponents);
+    npmle = d.checked(idCalcNpmle);
+    bic = d.checked(idCalcBic);
+    max = d.checked(idCalcMax);
     d.press(2);
   });
   EXPECT_EQ(exactness, "0.00000010000");
@@ -77,7 +78,7 @@ TEST_F(CalcCommand, DialogShowsTheDefaults) {
 
 TEST_F(CalcCommand, BicRunLogsThenDrawsTheResults) {
   load(tenClasses);
-  calculate(choose(1002));
+  calculate(choose(idCalcBic));
   const GlobalVar& g = globalVar();
   EXPECT_EQ(g.stopCriterion, StopCriterion::bic);
   EXPECT_EQ(g.numComponents, 2);
@@ -118,7 +119,7 @@ TEST_F(CalcCommand, BicRunLogsThenDrawsTheResults) {
 
 TEST_F(CalcCommand, PixelRowsOfTwoBlocksAndTheClosedFormRows) {
   load(tenClasses);
-  calculate(choose(1003));
+  calculate(choose(idCalcMax));
   EXPECT_EQ(textAt(5, 40).rfind(" Comp.     Lambda", 0), 0u);
   EXPECT_EQ(lineRows(), (std::vector<int>{55, 100, 160}));
   for (const RecordedLine& l : rec.drawnLines(25)) {
@@ -154,7 +155,7 @@ TEST_F(CalcCommand, PixelRowsOfTwoBlocksAndTheClosedFormRows) {
 
 TEST_F(CalcCommand, NpmleShowsThreeBlocks) {
   load(tenClasses);
-  calculate(choose(1001));
+  calculate(choose(idCalcNpmle));
   EXPECT_EQ(globalVar().numComponents, 3);
   EXPECT_EQ(textAt(455, 190), "       169");  // third block's single values
   EXPECT_EQ(lineRows().size(), 4u);
@@ -163,14 +164,14 @@ TEST_F(CalcCommand, NpmleShowsThreeBlocks) {
 TEST_F(CalcCommand, UnreadableSettingsKeepTheDialogOpen) {
   load({10, 5, 2});
   calculate([](RecordingDialog& d) {
-    d.setText(1000, "small");
+    d.setText(idCalcExactness, "small");
     d.press(1);
     EXPECT_TRUE(d.isOpen());
-    d.setText(1000, "-1e-7");
+    d.setText(idCalcExactness, "-1e-7");
     d.press(1);
     EXPECT_TRUE(d.isOpen());
-    d.setText(1000, "1e-6");
-    d.setText(1004, "two");
+    d.setText(idCalcExactness, "1e-6");
+    d.setText(idCalcMaxComponents, "two");
     d.press(1);
     EXPECT_TRUE(d.isOpen());
     d.press(2);
@@ -187,7 +188,7 @@ TEST_F(CalcCommand, UnreadableSettingsKeepTheDialogOpen) {
 TEST_F(CalcCommand, SecondStartWhileBusyAndAThreadThatCannotStart) {
   load({10, 5, 2});
   globalVar().calcThread = 42;  // a calculation is running
-  calculate(choose(1003));
+  calculate(choose(idCalcMax));
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{{"Calculation is active!", "STATUS"}}));
   EXPECT_EQ(rec.threadsStarted(), 0);
   EXPECT_EQ(globalVar().calcThread.load(), 42);
@@ -195,7 +196,7 @@ TEST_F(CalcCommand, SecondStartWhileBusyAndAThreadThatCannotStart) {
 
   globalVar().calcThread = -1;
   rec.setThreadMode(ThreadMode::failing);
-  calculate(choose(1003));
+  calculate(choose(idCalcMax));
   EXPECT_EQ(globalVar().calcThread.load(), -1) << "the guard is released";
   EXPECT_EQ(rec.messageBoxes().back().title, "Error");
 }
@@ -209,7 +210,7 @@ TEST_F(CalcCommand, DegenerateTables) {
 
   // One class: the search runs, Zelterman and Chao have no estimate.
   load({7});
-  calculate(choose(1003));
+  calculate(choose(idCalcMax));
   bool sawNoEstimate = false;
   for (const std::string& t : rec.drawnTexts(25)) {
     if (t.find("n/a") != std::string::npos) sawNoEstimate = true;
@@ -222,10 +223,10 @@ TEST_F(CalcCommand, DegenerateTables) {
 TEST_F(CalcCommand, ATableOfSingleSightingsShowsNoEstimateWithItsReason) {
   // After a fit of another table: nothing of that fit is shown or kept.
   load(tenClasses);
-  calculate(choose(1001));
+  calculate(choose(idCalcNpmle));
   ASSERT_TRUE(globalVar().results);
   load({50, 0, 0});
-  calculate(choose(1001));
+  calculate(choose(idCalcNpmle));
 
   EXPECT_EQ(textAt(5, 70), "no estimate");
   EXPECT_EQ(textAt(455, 70), "       n/a");
@@ -242,7 +243,7 @@ TEST_F(CalcCommand, ATableOfSingleSightingsShowsNoEstimateWithItsReason) {
 
 TEST_F(CalcCommand, MissingTemplateWritesToTheDefaultOutput) {
   load({10, 5, 2});
-  rec.markDialogMissing(101);
+  rec.markDialogMissing(dialogCalculation);
   startCalculation();
   EXPECT_EQ(rec.defaultOutput(), std::vector<std::string>{"error: resource not found"});
 }

@@ -12,6 +12,7 @@
 #include "support/CommandFixture.h"
 #include "commands/SimPoisonnGamma.h"
 #include "commands/Simu.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -32,15 +33,15 @@ class KeptData : public test::SimulationCommandTest {
     ASSERT_TRUE(rec.messageBoxes().empty());
   }
   void calculate(int criterion) {
-    run(101, startCalculation, [criterion](RecordingDialog& d) {
+    run(dialogCalculation, startCalculation, [criterion](RecordingDialog& d) {
       d.setChecked(criterion, true);
       d.press(idOk);
     });
   }
   std::string offeredSize() {
     std::string offered;
-    rec.expectDialog(107, [&offered](RecordingDialog& d) {
-      offered = d.text(1015);
+    rec.expectDialog(dialogPoissonGamma, [&offered](RecordingDialog& d) {
+      offered = d.text(idPopulationSize);
       d.press(idCancel);
     });
     startPoissonGamma();
@@ -53,25 +54,25 @@ TEST_F(KeptData, EveryRunLeavesTheOpenedFileAndItsFit) {
   rec.answerFileDialog(std::string(TALLYFOLD_EXAMPLES_DIR) + "/cottontail.txt");
   openData();
   const auto opened = loadedState();
-  run(107, startPoissonGamma, [](RecordingDialog& d) { d.press(idOk); });
+  run(dialogPoissonGamma, startPoissonGamma, [](RecordingDialog& d) { d.press(idOk); });
   EXPECT_EQ(loadedState(), opened);
-  run(102, startSimulation, [](RecordingDialog& d) {
-    d.setText(1014, "2");
-    d.setText(1030, "3");
+  run(dialogSimulation, startSimulation, [](RecordingDialog& d) {
+    d.setText(idReplications, "2");
+    d.setText(idBootReplications, "3");
     d.press(idOk);
   });
   EXPECT_EQ(loadedState(), opened) << "a study without a fit";
 
   // Cottontail's NPMLE has three components and N = 369.
-  calculate(1001);
+  calculate(idCalcNpmle);
   EXPECT_TRUE(test::contains(rec.drawnTexts(25), formatI(369, 10)));
   EXPECT_EQ(offeredSize(), formatI(369, 10));
   const auto fitted = loadedState();
   // The bootstrap under MAX fits two components to its copy and gives the
   // three back; the population size is its own estimate.
-  run(105, startBootstrap, [](RecordingDialog& d) {
-    d.setChecked(1007, true);
-    d.setText(1014, "2");
+  run(dialogBootstrap, startBootstrap, [](RecordingDialog& d) {
+    d.setChecked(idMax, true);
+    d.setText(idReplications, "2");
     d.press(idOk);
   });
   EXPECT_EQ(loadedState(), fitted);
@@ -83,10 +84,10 @@ TEST_F(KeptData, ATableOfSingleSightingsBootstrapsWithoutAnInventedSize) {
   // Its calculation after another table's leaves no fit and no result
   // tables; its bootstrap runs on the closed forms and sets no size.
   loadData({120, 60, 30, 20, 15, 10, 8, 6, 4, 2});
-  calculate(1003);
+  calculate(idCalcMax);
   loadData({50, 0, 0});
-  calculate(1003);
-  run(105, startBootstrap, [](RecordingDialog& d) { d.press(idOk); });
+  calculate(idCalcMax);
+  run(dialogBootstrap, startBootstrap, [](RecordingDialog& d) { d.press(idOk); });
   EXPECT_TRUE(test::contains(rec.drawnTexts(30), " Number of Replications"));
   EXPECT_EQ(offeredSize(), formatI(5000, 10));
   EXPECT_EQ(loadedState(), std::tuple(std::vector<std::int32_t>{50, 0, 0}, 3, 1, 1, std::vector<double>{},

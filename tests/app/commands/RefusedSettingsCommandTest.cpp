@@ -11,6 +11,7 @@
 #include "simulation/RunMemory.h"
 #include "commands/SimPoisonnGamma.h"
 #include "commands/Simu.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -59,33 +60,36 @@ class RefusedSettings : public test::SimulationCommandTest {
 const std::string maxComponentsRange = "Error occur by Maximum number of components: it must be 1 or more!";
 
 TEST_F(RefusedSettings, TheCalculationDialog) {
-  expectRefused(101, startCalculation, {1002}, {{{{1000, "0.001"}, {1004, "0"}}, maxComponentsRange}});
+  expectRefused(dialogCalculation, startCalculation, {idCalcBic},
+                {{{{idCalcExactness, "0.001"}, {idCalcMaxComponents, "0"}}, maxComponentsRange}});
 }
 
 // 102: NPMLE, from the data set, the evaluation off.
 TEST_F(RefusedSettings, TheStudyDialog) {
-  expectRefused(102, startSimulation, {1005, 1009, 1026, 1027, 1029},
-                {{{{1016, "0.001"}, {1008, "5"}, {1014, "3"}, {1015, "x"}}, "Error occur by Population Size!"},
-                 {{{1015, "300"}, {1025, "0"}}, "Error occur by Number of Counts!"},
-                 {{{1030, "-1"}}, "Error occur by Number of Bootstrap Replications!"},
-                 {{{1008, "0"}}, maxComponentsRange}});
+  expectRefused(dialogSimulation, startSimulation, {idNpmle, idFromDataset, idPrintInterim, idPrintSamples, idEvaluate},
+                {{{{idExactness, "0.001"}, {idMaxComponents, "5"}, {idReplications, "3"}, {idPopulationSize, "x"}},
+                  "Error occur by Population Size!"},
+                 {{{idPopulationSize, "300"}, {idNumCounts, "0"}}, "Error occur by Number of Counts!"},
+                 {{{idBootReplications, "-1"}}, "Error occur by Number of Bootstrap Replications!"},
+                 {{{idMaxComponents, "0"}}, maxComponentsRange}});
 }
 
 TEST_F(RefusedSettings, TheBootstrapDialog) {
-  expectRefused(105, startBootstrap, {1005, 1026, 1027},
-                {{{{1014, "4"}, {1008, "-1"}}, maxComponentsRange},
-                 {{{1008, "3"}, {1014, "-1"}}, "Error occur by Number of Replications!"}});
+  expectRefused(dialogBootstrap, startBootstrap, {idNpmle, idPrintInterim, idPrintSamples},
+                {{{{idReplications, "4"}, {idMaxComponents, "-1"}}, maxComponentsRange},
+                 {{{idMaxComponents, "3"}, {idReplications, "-1"}}, "Error occur by Number of Replications!"}});
 }
 
 TEST_F(RefusedSettings, ThePoissonGammaDialog) {
-  expectRefused(107, startPoissonGamma, {1026, 1027},
-                {{{{1014, "3"}, {1015, "x"}}, "Error occur by Population Size!"},
-                 {{{1025, "4"}, {1033, "2"}, {1032, "2"}}, "Error occur by Alpha!"}});
+  expectRefused(dialogPoissonGamma, startPoissonGamma, {idPrintInterim, idPrintSamples},
+                {{{{idReplications, "3"}, {idPopulationSize, "x"}}, "Error occur by Population Size!"},
+                 {{{idNumCounts, "4"}, {idKappa, "2"}, {idAlpha, "2"}}, "Error occur by Alpha!"}});
 }
 
 TEST_F(RefusedSettings, BootstrapReplicationsBeyondTheMemory) {
   if (physicalMemory() == 0) GTEST_SKIP() << "the system does not tell its physical memory";
-  expectRefused(105, startBootstrap, {}, {{{{1014, "2000000000"}}, "Error occur by Number of Replications: "}});
+  expectRefused(dialogBootstrap, startBootstrap, {},
+                {{{{idReplications, "2000000000"}}, "Error occur by Number of Replications: "}});
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "simulation/SimulationSummary.h"
 #include "support/CommandFixture.h"
 #include "support/RecordingWindows.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -31,25 +32,25 @@ class PoissonGammaCommand : public test::SimulationCommandTest {
   PoissonGammaCommand() : SimulationCommandTest("pg", 1618) {}
 
   void start(RecordingWindows::DialogScript script) {
-    rec.expectDialog(107, std::move(script));
+    rec.expectDialog(dialogPoissonGamma, std::move(script));
     startPoissonGamma();
   }
 };
 
 TEST_F(PoissonGammaCommand, TheMenuEntryOffersTheDefaults) {
   buildMenus();
-  rec.expectDialog(107, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1032), "0.5000");
-    EXPECT_EQ(d.text(1033), "0.7500");
-    EXPECT_EQ(d.text(1015), "      5000");
-    EXPECT_EQ(d.text(1014), "        10");
-    EXPECT_EQ(d.text(1025), "   15");
-    EXPECT_FALSE(d.checked(1026));
-    EXPECT_FALSE(d.checked(1027));
+  rec.expectDialog(dialogPoissonGamma, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idAlpha), "0.5000");
+    EXPECT_EQ(d.text(idKappa), "0.7500");
+    EXPECT_EQ(d.text(idPopulationSize), "      5000");
+    EXPECT_EQ(d.text(idReplications), "        10");
+    EXPECT_EQ(d.text(idNumCounts), "   15");
+    EXPECT_FALSE(d.checked(idPrintInterim));
+    EXPECT_FALSE(d.checked(idPrintSamples));
     d.press(idCancel);
   });
   rec.clickMenu("&Start Simulation Poisson-Gamma");
-  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{107});
+  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{dialogPoissonGamma});
   EXPECT_EQ(rec.threadsStarted(), 0);
 }
 
@@ -64,7 +65,7 @@ TEST_F(PoissonGammaCommand, TheDefaultRunKeepsItsLogAndTheLoadedData) {
   const std::vector<double> lambda = g.lambda;
   const std::vector<double> resNall = g.results->resNall;
   start([](RecordingDialog& d) {
-    d.setText(1025, "15");
+    d.setText(idNumCounts, "15");
     d.press(idOk);
     EXPECT_FALSE(d.isOpen());
   });
@@ -102,9 +103,9 @@ TEST_F(PoissonGammaCommand, FiveEstimatorsWhileItRunsAndMissingFoldersAreReporte
   std::vector<std::int32_t> estimatorsSeen;
   rec.onMessageBox([&](const RecordedMessageBox&) { estimatorsSeen.push_back(g.numEstimators); });
   start([](RecordingDialog& d) {
-    d.setText(1014, "2");
-    d.setChecked(1026, true);
-    d.setChecked(1027, true);
+    d.setText(idReplications, "2");
+    d.setChecked(idPrintInterim, true);
+    d.setChecked(idPrintSamples, true);
     d.press(idOk);
   });
   const std::string absent = (root.path() / "absent").string();
@@ -118,16 +119,16 @@ TEST_F(PoissonGammaCommand, FiveEstimatorsWhileItRunsAndMissingFoldersAreReporte
 
 TEST_F(PoissonGammaCommand, AStudyAfterwardsHasSevenEstimatorRowsAgain) {
   start([](RecordingDialog& d) {
-    d.setText(1014, "2");
-    d.setChecked(1026, true);
+    d.setText(idReplications, "2");
+    d.setChecked(idPrintInterim, true);
     d.press(idOk);
   });
   ASSERT_TRUE(std::filesystem::exists(root.path() / "Siminterim.txt"));
   // A bootstrap afterwards: its summary has the seven columns.
   GlobalVar& g = globalVar();
   loadData(tenClasses);
-  rec.expectDialog(105, [](RecordingDialog& d) {
-    d.setText(1014, "2");
+  rec.expectDialog(dialogBootstrap, [](RecordingDialog& d) {
+    d.setText(idReplications, "2");
     d.press(idOk);
   });
   startBootstrap();
@@ -149,20 +150,25 @@ TEST_F(PoissonGammaCommand, SettingsThatCannotRunKeepTheDialogOpen) {
     const char* message;
   };
   const Case cases[] = {
-      {1014, "ten", "Error occur by Number of Replications!"}, {1015, "", "Error occur by Population Size!"},
-      {1025, "x", "Error occur by Number of Counts!"},         {1032, "half", "Error occur by Alpha!"},
-      {1033, "k", "Error occur by Kappa!"},                    {1032, "0", "Error occur by Alpha!"},
-      {1032, "1", "Error occur by Alpha!"},                    {1033, "0", "Error occur by Kappa!"},
-      {1014, "0", "Error occur by Number of Replications!"},   {1025, "0", "Error occur by Number of Counts!"},
-      {1015, "0", "Error occur by Population Size!"},
+      {idReplications, "ten", "Error occur by Number of Replications!"},
+      {idPopulationSize, "", "Error occur by Population Size!"},
+      {idNumCounts, "x", "Error occur by Number of Counts!"},
+      {idAlpha, "half", "Error occur by Alpha!"},
+      {idKappa, "k", "Error occur by Kappa!"},
+      {idAlpha, "0", "Error occur by Alpha!"},
+      {idAlpha, "1", "Error occur by Alpha!"},
+      {idKappa, "0", "Error occur by Kappa!"},
+      {idReplications, "0", "Error occur by Number of Replications!"},
+      {idNumCounts, "0", "Error occur by Number of Counts!"},
+      {idPopulationSize, "0", "Error occur by Population Size!"},
   };
   start([&cases](RecordingDialog& d) {
     for (const Case& c : cases) {
-      d.setText(1014, "10");
-      d.setText(1015, "5000");
-      d.setText(1025, "15");
-      d.setText(1032, "0.5");
-      d.setText(1033, "0.75");
+      d.setText(idReplications, "10");
+      d.setText(idPopulationSize, "5000");
+      d.setText(idNumCounts, "15");
+      d.setText(idAlpha, "0.5");
+      d.setText(idKappa, "0.75");
       d.setText(c.control, c.text);
       d.press(idOk);
       EXPECT_TRUE(d.isOpen()) << c.message;

@@ -18,6 +18,7 @@
 #include "simulation/SimulationSummary.h"
 #include "support/CommandFixture.h"
 #include "support/RecordingWindows.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -35,43 +36,43 @@ class SimuCommand : public test::SimulationCommandTest {
 
   // Runs the command; dialog 102 is answered by `script`.
   void start(RecordingWindows::DialogScript script) {
-    rec.expectDialog(102, std::move(script));
+    rec.expectDialog(dialogSimulation, std::move(script));
     startSimulation();
   }
 
   // Small and fast: R replicates, no evaluation, no files.
   static void quickSettings(RecordingDialog& d, const char* replications = "2") {
-    d.setText(1014, replications);
-    d.setChecked(1029, false);
-    d.setChecked(1026, false);
-    d.setChecked(1027, false);
+    d.setText(idReplications, replications);
+    d.setChecked(idEvaluate, false);
+    d.setChecked(idPrintInterim, false);
+    d.setChecked(idPrintSamples, false);
   }
 };
 
 TEST_F(SimuCommand, TheMenuEntryOffersTheDefaults) {
   buildMenus();
-  rec.expectDialog(102, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1015), "      5000");
-    EXPECT_EQ(d.text(1014), "        10");
-    EXPECT_EQ(d.text(1030), "        30");
-    EXPECT_EQ(d.text(1016), "0.00000010000");
-    EXPECT_EQ(d.text(1008), "    2");
-    EXPECT_EQ(d.text(1025), "   15");
-    EXPECT_TRUE(d.checked(1029));
-    EXPECT_TRUE(d.checked(1026));
-    EXPECT_FALSE(d.checked(1027));
-    EXPECT_TRUE(d.checked(1007));
-    EXPECT_TRUE(d.checked(1010));
-    EXPECT_FALSE(d.checked(1009));
+  rec.expectDialog(dialogSimulation, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idPopulationSize), "      5000");
+    EXPECT_EQ(d.text(idReplications), "        10");
+    EXPECT_EQ(d.text(idBootReplications), "        30");
+    EXPECT_EQ(d.text(idExactness), "0.00000010000");
+    EXPECT_EQ(d.text(idMaxComponents), "    2");
+    EXPECT_EQ(d.text(idNumCounts), "   15");
+    EXPECT_TRUE(d.checked(idEvaluate));
+    EXPECT_TRUE(d.checked(idPrintInterim));
+    EXPECT_FALSE(d.checked(idPrintSamples));
+    EXPECT_TRUE(d.checked(idMax));
+    EXPECT_TRUE(d.checked(idParametric));
+    EXPECT_FALSE(d.checked(idFromDataset));
     // Each value after the blanks its field leaves unused, then in its field.
     const std::string gap(19, ' ');
-    EXPECT_EQ(d.listEntries(1012),
+    EXPECT_EQ(d.listEntries(idDistribution),
               (std::vector<std::string>{"        1" + gap + "2.00" + std::string(13, ' ') + "0.5000",
                                         "        2" + gap + "4.00" + std::string(13, ' ') + "0.5000"}));
     d.press(idCancel);
   });
   rec.clickMenu("&Start Simulation");
-  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{102});
+  EXPECT_EQ(rec.loadedDialogs(), std::vector<int>{dialogSimulation});
   EXPECT_TRUE(contains(rec.lines(10), " Ready for computation!"));
   EXPECT_EQ(rec.threadsStarted(), 0);
   EXPECT_EQ(rec.unusedDialogScripts(), 0);
@@ -84,8 +85,8 @@ TEST_F(SimuCommand, AfterACalculationTheDialogOffersItsSizeAndTheDataClasses) {
   const std::int32_t nall = *truncateInt(g.results->resNall[static_cast<std::size_t>(g.numComponents - 1)]);
   g.numSimCounts = 15;
   start([nall](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1015), formatI(nall, 10));
-    EXPECT_EQ(d.text(1025), "   10");
+    EXPECT_EQ(d.text(idPopulationSize), formatI(nall, 10));
+    EXPECT_EQ(d.text(idNumCounts), "   10");
     d.press(idCancel);
   });
   EXPECT_EQ(g.numSimCounts, 10);
@@ -96,7 +97,7 @@ TEST_F(SimuCommand, AfterACalculationTheDialogOffersItsSizeAndTheDataClasses) {
   g.numComponents = recorded + 3;
   const std::int32_t last = *truncateInt(g.results->resNall.back());
   start([last](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1015), formatI(last, 10));
+    EXPECT_EQ(d.text(idPopulationSize), formatI(last, 10));
     d.press(idCancel);
   });
   EXPECT_EQ(offeredPopulationSize(), last);
@@ -104,7 +105,7 @@ TEST_F(SimuCommand, AfterACalculationTheDialogOffersItsSizeAndTheDataClasses) {
 
 TEST_F(SimuCommand, ResultDistributionTakesTheLastCalculatedMixture) {
   start([](RecordingDialog& d) {
-    d.press(1024);
+    d.press(idResultDistribution);
     EXPECT_TRUE(d.isOpen());
     d.press(idCancel);
   });
@@ -122,8 +123,8 @@ TEST_F(SimuCommand, ResultDistributionTakesTheLastCalculatedMixture) {
     expected.push_back(distributionLine(j, g.results->resLambda(3, j), g.results->resWeight(3, j)));
   }
   start([&expected](RecordingDialog& d) {
-    d.press(1024);
-    EXPECT_EQ(d.listEntries(1012), expected);
+    d.press(idResultDistribution);
+    EXPECT_EQ(d.listEntries(idDistribution), expected);
     d.press(idCancel);
   });
   EXPECT_EQ(g.simMixtureSize, 3);
@@ -134,46 +135,46 @@ TEST_F(SimuCommand, ResultDistributionTakesTheLastCalculatedMixture) {
 TEST_F(SimuCommand, ComponentDialogsSetTheMixtureAndCancelKeepsIt) {
   GlobalVar& g = globalVar();
   // Cancel of dialog 103: the mixture stays and the list is still refilled.
-  rec.expectDialog(103, [](RecordingDialog& d) { d.press(idCancel); });
+  rec.expectDialog(dialogComponentCount, [](RecordingDialog& d) { d.press(idCancel); });
   start([&g](RecordingDialog& d) {
     g.simLambda = {3.0, 7.5};
-    d.press(1013);
-    EXPECT_EQ(d.listEntries(1012)[1], distributionLine(2, 7.5, 0.5));
+    d.press(idChangeDistribution);
+    EXPECT_EQ(d.listEntries(idDistribution)[1], distributionLine(2, 7.5, 0.5));
     d.press(idCancel);
   });
   EXPECT_EQ(g.simMixtureSize, 2);
 
   // Two components: the first is refused until its texts are numbers with a
   // positive mean and weight; the second dialog is cancelled.
-  rec.expectDialog(103, [](RecordingDialog& d) {
+  rec.expectDialog(dialogComponentCount, [](RecordingDialog& d) {
     for (const char* refused : {"x", "0", "-2", "101"}) {
-      d.setText(1017, refused);
+      d.setText(idComponentCount, refused);
       d.press(idOk);
       EXPECT_TRUE(d.isOpen()) << refused;
     }
-    d.setText(1017, "2");
+    d.setText(idComponentCount, "2");
     d.press(idOk);
   });
-  rec.expectDialog(104, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1023), "  1");
+  rec.expectDialog(dialogComponent, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idComponentNumber), "  1");
     const std::pair<const char*, const char*> refusals[] = {{"one", "0.5"}, {"0", "0.5"}, {"1.5", "w"}, {"1.5", "0"}};
     for (const auto& [mean, weight] : refusals) {
-      d.setText(1019, mean);
-      d.setText(1020, weight);
+      d.setText(idLambda, mean);
+      d.setText(idWeight, weight);
       d.press(idOk);
       EXPECT_TRUE(d.isOpen()) << mean << " " << weight;
     }
-    d.setText(1020, "0.3");
+    d.setText(idWeight, "0.3");
     d.press(idOk);
   });
-  rec.expectDialog(104, [](RecordingDialog& d) {
-    EXPECT_EQ(d.text(1023), "  2");
+  rec.expectDialog(dialogComponent, [](RecordingDialog& d) {
+    EXPECT_EQ(d.text(idComponentNumber), "  2");
     d.press(idCancel);
   });
   start([](RecordingDialog& d) {
-    d.press(1013);
-    ASSERT_EQ(d.listEntries(1012).size(), 2u);
-    EXPECT_EQ(d.listEntries(1012)[0], distributionLine(1, 1.5, 0.3));
+    d.press(idChangeDistribution);
+    ASSERT_EQ(d.listEntries(idDistribution).size(), 2u);
+    EXPECT_EQ(d.listEntries(idDistribution)[0], distributionLine(1, 1.5, 0.3));
     // The unset component keeps the study from starting.
     quickSettings(d);
     d.press(idOk);
@@ -201,33 +202,34 @@ TEST_F(SimuCommand, SettingsThatCannotRunKeepTheDialogOpen) {
     const char* message;
   };
   const Case cases[] = {
-      {1016, "tiny", false, "Error occur by Exactness of computation!"},
-      {1016, "0", false, "Error occur by Exactness of computation!"},
-      {1008, "two", false, "Error occur by Maximum number of components!"},
-      {1030, "many", false, "Error occur by Number of Bootstrap Replications!"},
-      {1014, "ten", false, "Error occur by Number of Replications!"},
-      {1015, "5000.5", false, "Error occur by Population Size!"},
-      {1025, "", false, "Error occur by Number of Counts!"},
-      {1014, "0", false, "Error occur by Number of Replications!"},
-      {1025, "0", false, "Error occur by Number of Counts!"},
-      {1030, "0", false, "Error occur by Number of Bootstrap Replications!"},
-      {1015, "0", false, "Error occur by Population Size!"},
-      {1015, "274", true, "Error occur by Population Size!"},
-      {1025, "60", false, "Error occur by Number of Counts: the probability of count 41 is too small!"},
+      {idExactness, "tiny", false, "Error occur by Exactness of computation!"},
+      {idExactness, "0", false, "Error occur by Exactness of computation!"},
+      {idMaxComponents, "two", false, "Error occur by Maximum number of components!"},
+      {idBootReplications, "many", false, "Error occur by Number of Bootstrap Replications!"},
+      {idReplications, "ten", false, "Error occur by Number of Replications!"},
+      {idPopulationSize, "5000.5", false, "Error occur by Population Size!"},
+      {idNumCounts, "", false, "Error occur by Number of Counts!"},
+      {idReplications, "0", false, "Error occur by Number of Replications!"},
+      {idNumCounts, "0", false, "Error occur by Number of Counts!"},
+      {idBootReplications, "0", false, "Error occur by Number of Bootstrap Replications!"},
+      {idPopulationSize, "0", false, "Error occur by Population Size!"},
+      {idPopulationSize, "274", true, "Error occur by Population Size!"},
+      {idNumCounts, "60", false, "Error occur by Number of Counts: the probability of count 41 is too small!"},
   };
   globalVar().simLambda = {2.0};
   globalVar().simWeight = {1.0};
   start([&cases](RecordingDialog& d) {
-    const std::vector<int> fields{1016, 1008, 1030, 1014, 1015, 1025};
+    const std::vector<int> fields{idExactness, idMaxComponents, idBootReplications,
+                                  idReplications, idPopulationSize, idNumCounts};
     for (const Case& c : cases) {
-      d.setText(1016, "0.0000001");
-      d.setText(1008, "2");
-      d.setText(1030, "30");
-      d.setText(1014, "10");
-      d.setText(1015, "5000");
-      d.setText(1025, "15");
-      d.setChecked(1009, c.fromDataset);
-      d.setChecked(1010, !c.fromDataset);
+      d.setText(idExactness, "0.0000001");
+      d.setText(idMaxComponents, "2");
+      d.setText(idBootReplications, "30");
+      d.setText(idReplications, "10");
+      d.setText(idPopulationSize, "5000");
+      d.setText(idNumCounts, "15");
+      d.setChecked(idFromDataset, c.fromDataset);
+      d.setChecked(idParametric, !c.fromDataset);
       d.setText(c.control, c.text);
       d.press(idOk);
       EXPECT_TRUE(d.isOpen()) << c.message;
@@ -242,8 +244,8 @@ TEST_F(SimuCommand, SettingsThatCannotRunKeepTheDialogOpen) {
   // Without data the nonparametric study is refused too.
   globalVar().dataAvailable = 0;
   start([](RecordingDialog& d) {
-    d.setChecked(1009, true);
-    d.setChecked(1010, false);
+    d.setChecked(idFromDataset, true);
+    d.setChecked(idParametric, false);
     d.press(idOk);
     EXPECT_TRUE(d.isOpen());
     d.press(idCancel);
@@ -254,7 +256,7 @@ TEST_F(SimuCommand, SettingsThatCannotRunKeepTheDialogOpen) {
 TEST_F(SimuCommand, TheDefaultParametricRunLogsSummarisesAndLeavesNoSample) {
   GlobalVar& g = globalVar();
   start([](RecordingDialog& d) {
-    d.setChecked(1027, true);
+    d.setChecked(idPrintSamples, true);
     d.press(idOk);
     EXPECT_FALSE(d.isOpen());
   });
@@ -309,10 +311,10 @@ TEST_F(SimuCommand, AStudyOverAFittedMixtureGivesTheDataAndFitBack) {
   const std::int32_t k = g.numComponents;
   start([](RecordingDialog& d) {
     quickSettings(d, "3");
-    d.setChecked(1009, true);
-    d.setChecked(1010, false);
-    d.setText(1015, "400");
-    d.setChecked(1026, true);
+    d.setChecked(idFromDataset, true);
+    d.setChecked(idParametric, false);
+    d.setText(idPopulationSize, "400");
+    d.setChecked(idPrintInterim, true);
     d.press(idOk);
   });
   EXPECT_TRUE(rec.messageBoxes().empty());
@@ -335,7 +337,7 @@ TEST_F(SimuCommand, WithoutAFittedMixtureTheDataStillStays) {
   loadData(tenClasses);  // data, but no fit
   start([](RecordingDialog& d) {
     quickSettings(d, "2");
-    d.setText(1025, "6");
+    d.setText(idNumCounts, "6");
     d.press(idOk);
   });
   EXPECT_EQ(g.numSimCounts, 6);
@@ -350,7 +352,7 @@ TEST_F(SimuCommand, ASecondComputationIsRefused) {
 }
 
 TEST_F(SimuCommand, AMissingTemplateIsReported) {
-  rec.markDialogMissing(102);
+  rec.markDialogMissing(dialogSimulation);
   startSimulation();
   EXPECT_EQ(rec.defaultOutput(), std::vector<std::string>{"error: resource not found"});
   EXPECT_EQ(rec.threadsStarted(), 0);

@@ -3,6 +3,7 @@
 // sound (inside the dialog, no overlaps, group boxes around their contents).
 #include "windows/DialogTemplates.h"
 #include "windows/WindowServices.h"
+#include "windows/DialogIds.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,15 @@ bool inside(const Rect& inner, const Rect& outer) {
 }
 
 TEST(DialogTemplatesTest, LookUp) {
-  for (int id : {101, 102, 103, 104, 105, 107}) {
+  for (int id : {dialogCalculation, dialogSimulation, dialogComponentCount, dialogComponent, dialogBootstrap,
+                 dialogPoissonGamma}) {
     const DialogTemplate* t = findDialogTemplate(id);
     ASSERT_NE(t, nullptr) << id;
     EXPECT_EQ(t->id, id);
   }
   for (int id : {0, -1, 100, 106, 108}) EXPECT_EQ(findDialogTemplate(id), nullptr) << id;
-  EXPECT_EQ(findDialogTemplate(101)->control(noControlId), nullptr);
-  EXPECT_EQ(findDialogTemplate(101)->control(1005), nullptr);
+  EXPECT_EQ(findDialogTemplate(dialogCalculation)->control(noControlId), nullptr);
+  EXPECT_EQ(findDialogTemplate(dialogCalculation)->control(idNpmle), nullptr);
 }
 
 TEST(DialogTemplatesTest, EveryLayoutIsSound) {
@@ -98,23 +100,23 @@ TEST(DialogTemplatesTest, EveryLayoutIsSound) {
 }
 
 TEST(DialogTemplatesTest, CalculationDialogLayout) {
-  const DialogTemplate& t = *findDialogTemplate(101);
+  const DialogTemplate& t = *findDialogTemplate(dialogCalculation);
   EXPECT_EQ(t.title, "Dialog");
   EXPECT_EQ(t.width, 204);
   EXPECT_EQ(t.height, 106);
   EXPECT_EQ(t.fontFace, "Arial");
   EXPECT_EQ(t.fontPoints, 12);
-  const DialogControl& exactness = *t.control(1000);
+  const DialogControl& exactness = *t.control(idCalcExactness);
   EXPECT_EQ(exactness.x, 111);
   EXPECT_EQ(exactness.y, 23);
   EXPECT_EQ(exactness.width, 83);
   EXPECT_EQ(exactness.height, 13);
   EXPECT_EQ(t.controls[0].kind, ControlKind::centredStatic);
   EXPECT_EQ(t.controls[0].text, "Tallyfold");
-  const int group = t.control(1001)->radioGroup;
-  EXPECT_EQ(t.control(1002)->radioGroup, group);
-  EXPECT_EQ(t.control(1003)->radioGroup, group);
-  EXPECT_EQ(t.control(1004)->kind, ControlKind::edit);
+  const int group = t.control(idCalcNpmle)->radioGroup;
+  EXPECT_EQ(t.control(idCalcBic)->radioGroup, group);
+  EXPECT_EQ(t.control(idCalcMax)->radioGroup, group);
+  EXPECT_EQ(t.control(idCalcMaxComponents)->kind, ControlKind::edit);
 }
 
 struct Expected {
@@ -126,41 +128,41 @@ struct Expected {
 
 // What the commands address, with the captions the user reads.
 const Expected expectedControls[] = {
-    {102, 1005, ControlKind::radio, "NPMLE"},
-    {102, 1006, ControlKind::radio, "BIC"},
-    {102, 1007, ControlKind::radio, "MAX"},
-    {102, 1008, ControlKind::edit, ""},
-    {102, 1009, ControlKind::radio, "Nonprametric Simulation from Dataset"},
-    {102, 1010, ControlKind::radio, "Parametric Simulation"},
-    {102, 1012, ControlKind::listBox, nullptr},
-    {102, 1013, ControlKind::pushButton, "Change Distribution"},
-    {102, 1024, ControlKind::pushButton, "Result Distribution"},
-    {102, 1014, ControlKind::edit, ""},
-    {102, 1015, ControlKind::edit, ""},
-    {102, 1016, ControlKind::edit, ""},
-    {102, 1025, ControlKind::edit, ""},
-    {102, 1026, ControlKind::checkBox, "Print out Interim Result "},
-    {102, 1027, ControlKind::checkBox, "Print out Sim Samples"},
-    {102, 1029, ControlKind::checkBox, "Evaluate per Bootsrap"},
-    {102, 1030, ControlKind::edit, ""},
-    {103, 1017, ControlKind::edit, ""},
-    {104, 1023, ControlKind::staticText, ""},
-    {104, 1019, ControlKind::edit, ""},
-    {104, 1020, ControlKind::edit, ""},
-    {105, 1005, ControlKind::radio, "NPMLE"},
-    {105, 1006, ControlKind::radio, "BIC"},
-    {105, 1007, ControlKind::radio, "MAX"},
-    {105, 1008, ControlKind::edit, ""},
-    {105, 1014, ControlKind::edit, ""},
-    {105, 1026, ControlKind::checkBox, "Print out Interim Result "},
-    {105, 1027, ControlKind::checkBox, "Print out Sim Samples"},
-    {107, 1032, ControlKind::edit, ""},
-    {107, 1033, ControlKind::edit, ""},
-    {107, 1015, ControlKind::edit, ""},
-    {107, 1014, ControlKind::edit, ""},
-    {107, 1025, ControlKind::edit, ""},
-    {107, 1026, ControlKind::checkBox, "Print out Interim Result "},
-    {107, 1027, ControlKind::checkBox, "Print out Sim Samples"},
+    {dialogSimulation, idNpmle, ControlKind::radio, "NPMLE"},
+    {dialogSimulation, idBic, ControlKind::radio, "BIC"},
+    {dialogSimulation, idMax, ControlKind::radio, "MAX"},
+    {dialogSimulation, idMaxComponents, ControlKind::edit, ""},
+    {dialogSimulation, idFromDataset, ControlKind::radio, "Nonprametric Simulation from Dataset"},
+    {dialogSimulation, idParametric, ControlKind::radio, "Parametric Simulation"},
+    {dialogSimulation, idDistribution, ControlKind::listBox, nullptr},
+    {dialogSimulation, idChangeDistribution, ControlKind::pushButton, "Change Distribution"},
+    {dialogSimulation, idResultDistribution, ControlKind::pushButton, "Result Distribution"},
+    {dialogSimulation, idReplications, ControlKind::edit, ""},
+    {dialogSimulation, idPopulationSize, ControlKind::edit, ""},
+    {dialogSimulation, idExactness, ControlKind::edit, ""},
+    {dialogSimulation, idNumCounts, ControlKind::edit, ""},
+    {dialogSimulation, idPrintInterim, ControlKind::checkBox, "Print out Interim Result "},
+    {dialogSimulation, idPrintSamples, ControlKind::checkBox, "Print out Sim Samples"},
+    {dialogSimulation, idEvaluate, ControlKind::checkBox, "Evaluate per Bootsrap"},
+    {dialogSimulation, idBootReplications, ControlKind::edit, ""},
+    {dialogComponentCount, idComponentCount, ControlKind::edit, ""},
+    {dialogComponent, idComponentNumber, ControlKind::staticText, ""},
+    {dialogComponent, idLambda, ControlKind::edit, ""},
+    {dialogComponent, idWeight, ControlKind::edit, ""},
+    {dialogBootstrap, idNpmle, ControlKind::radio, "NPMLE"},
+    {dialogBootstrap, idBic, ControlKind::radio, "BIC"},
+    {dialogBootstrap, idMax, ControlKind::radio, "MAX"},
+    {dialogBootstrap, idMaxComponents, ControlKind::edit, ""},
+    {dialogBootstrap, idReplications, ControlKind::edit, ""},
+    {dialogBootstrap, idPrintInterim, ControlKind::checkBox, "Print out Interim Result "},
+    {dialogBootstrap, idPrintSamples, ControlKind::checkBox, "Print out Sim Samples"},
+    {dialogPoissonGamma, idAlpha, ControlKind::edit, ""},
+    {dialogPoissonGamma, idKappa, ControlKind::edit, ""},
+    {dialogPoissonGamma, idPopulationSize, ControlKind::edit, ""},
+    {dialogPoissonGamma, idReplications, ControlKind::edit, ""},
+    {dialogPoissonGamma, idNumCounts, ControlKind::edit, ""},
+    {dialogPoissonGamma, idPrintInterim, ControlKind::checkBox, "Print out Interim Result "},
+    {dialogPoissonGamma, idPrintSamples, ControlKind::checkBox, "Print out Sim Samples"},
 };
 
 TEST(DialogTemplatesTest, ControlsTheCommandsAddress) {
@@ -174,8 +176,8 @@ TEST(DialogTemplatesTest, ControlsTheCommandsAddress) {
     }
   }
   // The stop criterion and the simulation type are two separate choices.
-  const DialogTemplate& simulation = *findDialogTemplate(102);
-  EXPECT_NE(simulation.control(1005)->radioGroup, simulation.control(1009)->radioGroup);
+  const DialogTemplate& simulation = *findDialogTemplate(dialogSimulation);
+  EXPECT_NE(simulation.control(idNpmle)->radioGroup, simulation.control(idFromDataset)->radioGroup);
 }
 
 std::set<std::string> textsOf(int dialog, ControlKind kind) {
@@ -186,24 +188,25 @@ std::set<std::string> textsOf(int dialog, ControlKind kind) {
 }
 
 TEST(DialogTemplatesTest, TitlesHeadingsGroupsAndLabels) {
-  EXPECT_EQ(findDialogTemplate(102)->title, "Simulation Study");
-  EXPECT_EQ(findDialogTemplate(105)->title, "Bootstrap ");
-  EXPECT_EQ(findDialogTemplate(107)->title, "Simulation");
-  EXPECT_EQ(textsOf(102, ControlKind::centredStatic), std::set<std::string>{"Simulation Study"});
-  EXPECT_EQ(textsOf(107, ControlKind::centredStatic),
+  EXPECT_EQ(findDialogTemplate(dialogSimulation)->title, "Simulation Study");
+  EXPECT_EQ(findDialogTemplate(dialogBootstrap)->title, "Bootstrap ");
+  EXPECT_EQ(findDialogTemplate(dialogPoissonGamma)->title, "Simulation");
+  EXPECT_EQ(textsOf(dialogSimulation, ControlKind::centredStatic), std::set<std::string>{"Simulation Study"});
+  EXPECT_EQ(textsOf(dialogPoissonGamma, ControlKind::centredStatic),
             std::set<std::string>{"Simulation tool with Poisson-Gamma distribution"});
-  EXPECT_EQ(textsOf(102, ControlKind::groupBox),
+  EXPECT_EQ(textsOf(dialogSimulation, ControlKind::groupBox),
             (std::set<std::string>{"Stop Criteria", "Simulation Type", "Simulation Settings", "Output"}));
-  EXPECT_EQ(textsOf(105, ControlKind::groupBox), (std::set<std::string>{"Stop Criteria", "Output"}));
-  EXPECT_EQ(textsOf(107, ControlKind::groupBox), (std::set<std::string>{"Settings", "Output"}));
-  EXPECT_EQ(textsOf(102, ControlKind::staticText),
+  EXPECT_EQ(textsOf(dialogBootstrap, ControlKind::groupBox), (std::set<std::string>{"Stop Criteria", "Output"}));
+  EXPECT_EQ(textsOf(dialogPoissonGamma, ControlKind::groupBox), (std::set<std::string>{"Settings", "Output"}));
+  EXPECT_EQ(textsOf(dialogSimulation, ControlKind::staticText),
             (std::set<std::string>{"Number of Replications", "Population Size", "Exactness of Computation:",
                                    "Number of Counts", "Number of Bootstrap Replications",
                                    "Component          Lambda         Weight"}));
-  EXPECT_EQ(textsOf(103, ControlKind::staticText), std::set<std::string>{"Number of Components"});
-  EXPECT_EQ(textsOf(104, ControlKind::staticText), (std::set<std::string>{"Set Component ", "", "Lambda:", "Weight"}));
-  EXPECT_EQ(textsOf(105, ControlKind::staticText), std::set<std::string>{"Number of Replications"});
-  EXPECT_EQ(textsOf(107, ControlKind::staticText),
+  EXPECT_EQ(textsOf(dialogComponentCount, ControlKind::staticText), std::set<std::string>{"Number of Components"});
+  EXPECT_EQ(textsOf(dialogComponent, ControlKind::staticText),
+            (std::set<std::string>{"Set Component ", "", "Lambda:", "Weight"}));
+  EXPECT_EQ(textsOf(dialogBootstrap, ControlKind::staticText), std::set<std::string>{"Number of Replications"});
+  EXPECT_EQ(textsOf(dialogPoissonGamma, ControlKind::staticText),
             (std::set<std::string>{"Alpha:", "Kappa:", "Population Size:", "Number of Replications:",
                                    "Number of Counts:"}));
 }

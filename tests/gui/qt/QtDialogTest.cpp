@@ -20,6 +20,7 @@
 #include "QtTestSupport.h"
 #include "qt/QtFonts.h"
 #include "qt/QtWindowServices.h"
+#include "windows/DialogIds.h"
 
 namespace tallyfold {
 namespace {
@@ -36,9 +37,9 @@ class QtDialogTest : public ::testing::Test {
 QAbstractButton* button(QtDialog& d, int id) { return qobject_cast<QAbstractButton*>(d.control(id)); }
 
 TEST_F(QtDialogTest, CalculationDialogFromItsTemplate) {
-  std::unique_ptr<QtDialog> d = load(101);
+  std::unique_ptr<QtDialog> d = load(dialogCalculation);
   ASSERT_NE(d, nullptr);
-  EXPECT_EQ(d->templateId(), 101);
+  EXPECT_EQ(d->templateId(), dialogCalculation);
   EXPECT_EQ(d->widget()->windowTitle(), "Dialog");
   EXPECT_EQ(QFontInfo(d->widget()->font()).family(), "Liberation Sans");
 
@@ -48,74 +49,76 @@ TEST_F(QtDialogTest, CalculationDialogFromItsTemplate) {
   EXPECT_NEAR(units.baseY, 18.0, 1.5);
   EXPECT_EQ(d->widget()->size(), units.toPixels(0, 0, 204, 106).size());
 
-  auto* exactness = qobject_cast<QLineEdit*>(d->control(1000));
+  auto* exactness = qobject_cast<QLineEdit*>(d->control(idCalcExactness));
   ASSERT_NE(exactness, nullptr);
   EXPECT_EQ(exactness->geometry(), units.toPixels(111, 23, 83, 13));
   EXPECT_EQ(exactness->geometry(), QRect(qRound(111 * units.baseX / 4), qRound(23 * units.baseY / 8),
                                          qRound(83 * units.baseX / 4), qRound(13 * units.baseY / 8)));
-  for (int id : {1001, 1002, 1003}) EXPECT_NE(qobject_cast<QRadioButton*>(d->control(id)), nullptr) << id;
-  EXPECT_NE(qobject_cast<QLineEdit*>(d->control(1004)), nullptr);
+  for (int id : {idCalcNpmle, idCalcBic, idCalcMax}) {
+    EXPECT_NE(qobject_cast<QRadioButton*>(d->control(id)), nullptr) << id;
+  }
+  EXPECT_NE(qobject_cast<QLineEdit*>(d->control(idCalcMaxComponents)), nullptr);
   auto* ok = qobject_cast<QPushButton*>(d->control(idOk));
   ASSERT_NE(ok, nullptr);
   EXPECT_TRUE(ok->isDefault());
   EXPECT_FALSE(qobject_cast<QPushButton*>(d->control(idCancel))->isDefault());
-  EXPECT_EQ(d->control(1005), nullptr);
+  EXPECT_EQ(d->control(idNpmle), nullptr);
 
-  d->setText(1000, "0.00000010000");
-  d->setInteger(1004, 2);
-  EXPECT_EQ(d->text(1000), "0.00000010000");
+  d->setText(idCalcExactness, "0.00000010000");
+  d->setInteger(idCalcMaxComponents, 2);
+  EXPECT_EQ(d->text(idCalcExactness), "0.00000010000");
   EXPECT_EQ(exactness->text(), "0.00000010000");
-  EXPECT_EQ(d->text(1004), "2");
+  EXPECT_EQ(d->text(idCalcMaxComponents), "2");
   EXPECT_EQ(d->text(9999), "");  // unknown control: empty, no crash
 }
 
 TEST_F(QtDialogTest, RadioButtonsAreExclusiveWithinTheirGroup) {
-  std::unique_ptr<QtDialog> d = load(102);
+  std::unique_ptr<QtDialog> d = load(dialogSimulation);
   ASSERT_NE(d, nullptr);
-  d->setChecked(1005, true);
-  d->setChecked(1007, true);
-  EXPECT_FALSE(d->checked(1005));
-  EXPECT_TRUE(d->checked(1007));
-  d->setChecked(1010, true);  // the simulation type is a choice of its own
-  EXPECT_TRUE(d->checked(1007));
-  EXPECT_TRUE(d->checked(1010));
+  d->setChecked(idNpmle, true);
+  d->setChecked(idMax, true);
+  EXPECT_FALSE(d->checked(idNpmle));
+  EXPECT_TRUE(d->checked(idMax));
+  d->setChecked(idParametric, true);  // the simulation type is a choice of its own
+  EXPECT_TRUE(d->checked(idMax));
+  EXPECT_TRUE(d->checked(idParametric));
   // Clicking, as the user does.
-  button(*d, 1006)->click();
-  EXPECT_TRUE(d->checked(1006));
-  EXPECT_FALSE(d->checked(1007));
+  button(*d, idBic)->click();
+  EXPECT_TRUE(d->checked(idBic));
+  EXPECT_FALSE(d->checked(idMax));
   // The program may switch a radio button off.
-  d->setChecked(1006, false);
-  EXPECT_FALSE(d->checked(1005) || d->checked(1006) || d->checked(1007));
-  d->setChecked(1026, true);
-  d->setChecked(1027, false);
-  EXPECT_TRUE(d->checked(1026));
-  EXPECT_FALSE(d->checked(1027));
+  d->setChecked(idBic, false);
+  EXPECT_FALSE(d->checked(idNpmle) || d->checked(idBic) || d->checked(idMax));
+  d->setChecked(idPrintInterim, true);
+  d->setChecked(idPrintSamples, false);
+  EXPECT_TRUE(d->checked(idPrintInterim));
+  EXPECT_FALSE(d->checked(idPrintSamples));
 
-  d->setListCount(1012, 2);
-  d->setListEntry(1012, 1, "    1      2.00      0.5000");
-  d->setListEntry(1012, 3, "    3");
-  auto* list = qobject_cast<QListWidget*>(d->control(1012));
+  d->setListCount(idDistribution, 2);
+  d->setListEntry(idDistribution, 1, "    1      2.00      0.5000");
+  d->setListEntry(idDistribution, 3, "    3");
+  auto* list = qobject_cast<QListWidget*>(d->control(idDistribution));
   ASSERT_EQ(list->count(), 3);
   EXPECT_EQ(list->item(0)->text(), "    1      2.00      0.5000");
-  d->setListCount(1012, 1);
+  d->setListCount(idDistribution, 1);
   EXPECT_EQ(list->count(), 1);
 }
 
 TEST_F(QtDialogTest, ActionRunsOnOkAndClosesTheDialog) {
-  std::unique_ptr<QtDialog> d = load(101);
+  std::unique_ptr<QtDialog> d = load(dialogCalculation);
   std::string read;
   int calls = 0;
   d->setAction(idOk, [&](Dialog& dialog) {
     ++calls;
-    read = dialog.text(1000);
+    read = dialog.text(idCalcExactness);
     if (read == "bad") return;  // stays open, as after an error message
     dialog.exit(idOk);
   });
   whenModalShown([&](QWidget*) {
-    qobject_cast<QLineEdit*>(d->control(1000))->setText("bad");
+    qobject_cast<QLineEdit*>(d->control(idCalcExactness))->setText("bad");
     button(*d, idOk)->click();
     EXPECT_TRUE(d->widget()->isVisible());
-    qobject_cast<QLineEdit*>(d->control(1000))->setText("1e-5");
+    qobject_cast<QLineEdit*>(d->control(idCalcExactness))->setText("1e-5");
     button(*d, idOk)->click();
   });
   EXPECT_EQ(d->run(), idOk);
@@ -125,7 +128,7 @@ TEST_F(QtDialogTest, ActionRunsOnOkAndClosesTheDialog) {
 
 // An action's error message comes over the dialog, which stays open.
 TEST_F(QtDialogTest, MessageOfAnActionIsShownOverTheDialog) {
-  std::unique_ptr<QtDialog> d = load(107);
+  std::unique_ptr<QtDialog> d = load(dialogPoissonGamma);
   d->setAction(idOk, [&](Dialog&) { services.messageBox("Error occur by Population Size!", "Error"); });
   QWidget* boxParent = nullptr;
   bool dialogStillShown = false;
@@ -145,9 +148,9 @@ TEST_F(QtDialogTest, MessageOfAnActionIsShownOverTheDialog) {
 }
 
 TEST_F(QtDialogTest, ButtonsWithoutActionCloseWithTheirId) {
-  std::unique_ptr<QtDialog> d = load(102);
-  whenModalShown([&](QWidget*) { button(*d, 1013)->click(); });
-  EXPECT_EQ(d->run(), 1013);
+  std::unique_ptr<QtDialog> d = load(dialogSimulation);
+  whenModalShown([&](QWidget*) { button(*d, idChangeDistribution)->click(); });
+  EXPECT_EQ(d->run(), idChangeDistribution);
   whenModalShown([&](QWidget*) { button(*d, idCancel)->click(); });
   EXPECT_EQ(d->run(), idCancel);
   // Escape ends the dialog as Cancel does.
@@ -172,10 +175,10 @@ TEST_F(QtDialogTest, DialogRunForAWorker) {
       if (b->text() == "OK") b->click();
   });
   std::thread worker([&] {
-    std::unique_ptr<Dialog> d = services.loadDialog(103);
-    d->setText(1017, "");
+    std::unique_ptr<Dialog> d = services.loadDialog(dialogComponentCount);
+    d->setText(idComponentCount, "");
     result = d->run();
-    typed = d->text(1017);
+    typed = d->text(idComponentCount);
     finished = true;
   });
   EXPECT_TRUE(processEventsUntil([&] { return finished.load(); }));
