@@ -18,6 +18,7 @@
 #include "commands/Simu.h"
 #include "startup/main.h"
 #include "state/GlobalVar.h"
+#include "windows/DialogIds.h"
 #include "support/CommandFixture.h"
 
 namespace tallyfold {
@@ -53,8 +54,8 @@ class StopComputation : public test::SimulationCommandTest {
   // Starts the NPMLE calculation of the slow table and waits until its
   // search is under way.
   void startSlowCalculation() {
-    rec.expectDialog(101, [](RecordingDialog& d) {
-      d.setChecked(1001, true);
+    rec.expectDialog(dialogCalculation, [](RecordingDialog& d) {
+      d.setChecked(idCalcNpmle, true);
       d.press(idOk);
     });
     startCalculation();
@@ -116,7 +117,7 @@ TEST_F(StopComputation, WhileARealWorkerRunsEveryOtherComputationAndOpeningDataA
   startSimulation();
   startPoissonGamma();
   openData();
-  rec.expectDialog(101, [](RecordingDialog& d) { d.press(idOk); });  // its OK refuses
+  rec.expectDialog(dialogCalculation, [](RecordingDialog& d) { d.press(idOk); });  // its OK refuses
   startCalculation();
   const RecordedMessageBox busy{"Calculation is active!", "STATUS"};
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>(5, busy)));
@@ -164,10 +165,10 @@ void expectWholeLines(const std::filesystem::path& folder) {
 TEST_F(StopComputation, AStoppedBootstrapWritesNoSummaryAndOnlyWholeLines) {
   GlobalVar& g = globalVar();
   loadData({120, 60, 30, 20, 15, 10, 8, 6, 4, 2});
-  rec.expectDialog(105, [](RecordingDialog& d) {
-    d.setText(1014, "3000");
-    d.setChecked(1026, true);
-    d.setChecked(1027, true);
+  rec.expectDialog(dialogBootstrap, [](RecordingDialog& d) {
+    d.setText(idReplications, "3000");
+    d.setChecked(idPrintInterim, true);
+    d.setChecked(idPrintSamples, true);
     d.press(idOk);
   });
   startBootstrap();
