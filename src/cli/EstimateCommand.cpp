@@ -1,6 +1,7 @@
 #include "EstimateCommand.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -17,6 +18,7 @@
 #include "estimation/EMtrun.h"
 #include "estimation/EMtrun_alg.h"
 #include "estimation/Gamma.h"
+#include "estimation/TableEstimates.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "estimation/Zelterman.h"
@@ -40,19 +42,23 @@ ClosedFormEstimate closedFormRow(const char* label, WholeEstimate n0, std::int64
   return row;
 }
 
-std::vector<ClosedFormEstimate> closedFormEstimates(std::span<const std::int32_t> counts, std::int64_t n) {
+// The rows of the Zelterman and Chao block, by estimator.
+struct ClosedFormRows {
+  std::array<ClosedFormEstimate, 4> zelterman;  // Z1..Z4
+  ClosedFormEstimate chao;
+};
+
+ClosedFormRows closedFormEstimates(std::span<const std::int32_t> counts, const TableEstimates& t) {
+  const std::int64_t n = t.observed;
   const std::optional<std::string> zelterman = zeltermanProblem(counts);
-  return {closedFormRow("lam=2f2/f1", zelterman1(counts), n, zelterman),
-          closedFormRow("lam=(2f2+3f3)/(f1+f2)", zelterman2(counts), n, zelterman),
-          closedFormRow("lam=(2f2+3f3+4f4)/(f1+f2+f3)", zelterman3(counts), n, zelterman),
-          closedFormRow("lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)", zelterman4(counts), n, zelterman),
-          closedFormRow("f0=f1*f1/(2*f2)", chao(counts), n, chaoProblem(counts))};
+  return {{closedFormRow("lam=2f2/f1", t.zelterman1, n, zelterman),
+           closedFormRow("lam=(2f2+3f3)/(f1+f2)", t.zelterman2, n, zelterman),
+           closedFormRow("lam=(2f2+3f3+4f4)/(f1+f2+f3)", t.zelterman3, n, zelterman),
+           closedFormRow("lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)", t.zelterman4, n, zelterman)},
+          closedFormRow("f0=f1*f1/(2*f2)", t.chao, n, chaoProblem(counts))};
 }
 
-ClosedFormEstimate negativeBinomialRow(std::span<const std::int32_t> counts, double eps) {
-  NegBinResult fit = negativeBinomial(counts, eps);
-  return {"PMLE(negB)", fit.n0, fit.n, std::move(fit.reason)};
-}
+ClosedFormEstimate negativeBinomialRow(const NegBinResult& fit) { return {"PMLE(negB)", fit.n0, fit.n, fit.reason}; }
 
 // The accepted mixture's N0 and Nall, or why there are none.
 struct MixtureEstimate {
@@ -102,7 +108,7 @@ void printFits(std::ostream& out, const SearchResult& search) {
 }
 
 void printText(std::ostream& out, const EstimateOptions& options, std::span<const std::int32_t> counts,
-               std::int64_t n, const SearchResult& search, const std::vector<ClosedFormEstimate>& closedForm,
+               std::int64_t n, const SearchResult& search, const ClosedFormRows& closedForm,
                const ClosedFormEstimate& negBin) {
   out << "Tallyfold estimate of " << options.file << "\n";
   out << "m = " << counts.size() << " count classes, n = " << n << " observed units\n";
@@ -117,19 +123,20 @@ void printText(std::ostream& out, const EstimateOptions& options, std::span<cons
   }
 
   out << "Zelterman and Chao" << std::string(26, ' ') << "n0         N\n";
-  for (std::size_t i = 0; i < closedForm.size(); ++i) {
-    const std::string name = i < 4 ? "Z" + std::to_string(i + 1) + " " : "Chao ";
-    std::string label = name + closedForm[i].label;
+  const auto printRow = [&out](const std::string& name, const ClosedFormEstimate& row) {
+    std::string label = name + row.label;
     label.resize(38, ' ');
-    out << label << formatWhole(closedForm[i].n0, 10) << formatWhole(closedForm[i].n, 10) << "\n";
+    out << label << formatWhole(row.n0, 10) << formatWhole(row.n, 10) << "\n";
+  };
+  for (std::size_t i = 0; i < closedForm.zelterman.size(); ++i) {
+    printRow("Z" + std::to_string(i + 1) + " ", closedForm.zelterman[i]);
   }
-  std::string label = "Negative binomial " + negBin.label;
-  label.resize(38, ' ');
-  out << label << formatWhole(negBin.n0, 10) << formatWhole(negBin.n, 10) << "\n";
+  printRow("Chao ", closedForm.chao);
+  printRow("Negative binomial ", negBin);
 }
 
 nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32_t> counts, std::int64_t n,
-                      const SearchResult& search, const std::vector<ClosedFormEstimate>& closedForm,
+                      const SearchResult& search, const ClosedFormRows& closedForm,
                       const ClosedFormEstimate& negBin) {
   nlohmann::json j;
   j["file"] = options.file;
@@ -158,9 +165,9 @@ nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32
                   {"nall", wholeJson(mixture.nall)}};
   if (!mixture.n0 || !mixture.nall) j["mixture"]["reason"] = mixture.reason;
   nlohmann::json zelterman = nlohmann::json::array();
-  for (std::size_t i = 0; i < 4; ++i) zelterman.push_back(rowJson(closedForm[i]));
+  for (const ClosedFormEstimate& row : closedForm.zelterman) zelterman.push_back(rowJson(row));
   j["zelterman"] = zelterman;
-  j["chao"] = rowJson(closedForm[4]);
+  j["chao"] = rowJson(closedForm.chao);
   j["negativeBinomial"] = rowJson(negBin);
   return j;
 }
@@ -204,8 +211,9 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
     out << "\n";
   }
 
-  const std::vector<ClosedFormEstimate> closedForm = closedFormEstimates(counts, n);
-  const ClosedFormEstimate negBin = negativeBinomialRow(counts, options.exactness);
+  const TableEstimates table = estimateTable(counts, options.exactness);
+  const ClosedFormRows closedForm = closedFormEstimates(counts, table);
+  const ClosedFormEstimate negBin = negativeBinomialRow(*table.negativeBinomial);
 
   if (options.json) {
     out << toJson(options, counts, n, search, closedForm, negBin).dump(2) << "\n";

@@ -14,7 +14,7 @@
 #include "data/CountTable.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
-#include "estimation/Zelterman.h"
+#include "estimation/TableEstimates.h"
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
 #include "windows/WindowServices.h"
@@ -168,11 +168,12 @@ void drawResultTables(int unit, int& y, std::span<const std::int32_t> counts, st
        "lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)");
   y += 2 * gap;
   w.selectFont(unit, "t'Arial'h16w9");
-  const std::int64_t n = observedUnits(counts);
+  const TableEstimates table = estimateTable(counts, std::nullopt);
+  const std::int64_t n = table.observed;
   // The window shows 32-bit estimates: no estimate beyond them.
   const std::array<std::optional<std::int32_t>, 4> zelterman{
-      narrowEstimate(zelterman1(counts)), narrowEstimate(zelterman2(counts)),
-      narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts))};
+      narrowEstimate(table.zelterman1), narrowEstimate(table.zelterman2), narrowEstimate(table.zelterman3),
+      narrowEstimate(table.zelterman4)};
   const std::array<int, 4> gaps{9, 9, 14, 14};
   RowText n0Row("n0");
   RowText nRow("N");
@@ -187,7 +188,7 @@ void drawResultTables(int unit, int& y, std::span<const std::int32_t> counts, st
   y += 2 * gap;
   draw(5, y, " Chao   f0=f1*f1/(2*f2)  ");
   y += 2 * gap;
-  const std::optional<std::int32_t> chaoN0 = narrowEstimate(chao(counts));
+  const std::optional<std::int32_t> chaoN0 = narrowEstimate(table.chao);
   RowText chaoN0Row("n0");
   chaoN0Row.append(7, formatEstimate(widen(chaoN0), 10));
   draw(5, y, chaoN0Row.str());

@@ -9,6 +9,7 @@
 #include "data/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/Gamma.h"
+#include "estimation/TableEstimates.h"
 #include "estimation/Zelterman.h"
 #include "numeric/RandomStream.h"
 #include "numeric/SummaryStatistics.h"
@@ -43,10 +44,19 @@ Estimate truncatedMean(const std::vector<Estimate>& values) {
 
 }  // namespace
 
+namespace {
+
+// The closed forms in the tables' row order (Z1..Z4, Chao); the tables hold
+// 32 bits: no estimate beyond them.
+std::array<Estimate, poissonGammaEstimators> closedFormRows(const TableEstimates& t) {
+  return {narrowEstimate(t.zelterman1), narrowEstimate(t.zelterman2), narrowEstimate(t.zelterman3),
+          narrowEstimate(t.zelterman4), narrowEstimate(t.chao)};
+}
+
+}  // namespace
+
 std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::int32_t> counts) {
-  // The tables hold 32 bits: no estimate beyond them.
-  return {narrowEstimate(zelterman1(counts)), narrowEstimate(zelterman2(counts)),
-          narrowEstimate(zelterman3(counts)), narrowEstimate(zelterman4(counts)), narrowEstimate(chao(counts))};
+  return closedFormRows(estimateTable(counts, std::nullopt));
 }
 
 ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
@@ -63,12 +73,12 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
 
   // The negative binomial starts from the Chao value; in these 32-bit
   // tables a Chao value beyond 32 bits is no start, so no estimate.
-  const std::array<Estimate, poissonGammaEstimators> closedForm = closedFormN0(counts);
-  if (closedForm[4]) {
-    const NegBinResult negBin = negativeBinomial(counts, settings.exactness);
-    row.unobserved[1] = narrowEstimate(negBin.n0);
-    row.estimates[1] = narrowEstimate(negBin.n);
+  const TableEstimates table = estimateTable(counts, settings.exactness);
+  if (narrowEstimate(table.chao)) {
+    row.unobserved[1] = narrowEstimate(table.negativeBinomial->n0);
+    row.estimates[1] = narrowEstimate(table.negativeBinomial->n);
   }
+  const std::array<Estimate, poissonGammaEstimators> closedForm = closedFormRows(table);
 
   for (std::size_t i = 0; i < closedForm.size(); ++i) {
     row.unobserved[i + 2] = closedForm[i];
