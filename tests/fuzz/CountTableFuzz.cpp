@@ -37,7 +37,7 @@ void estimate(std::span<const std::int32_t> counts) {
   double f0 = 0.0;
   double total = 0.0;
   (void)tallyfold::negBinEstimate(counts, eps, f0, total);
-  const tallyfold::SearchSettings settings{eps, 3, 2};  // MAX with two components
+  const tallyfold::SearchSettings settings{eps, tallyfold::StopCriterion::max, 2};
   const tallyfold::SearchResult search = tallyfold::componentSearch(counts, settings, true, {});
   // A search that ran returns one or two components and recorded its fits.
   const std::size_t k = search.lambda.size();
