@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CliSupport.h"
+#include "FitChecks.h"
 #include "SearchProgress.h"
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
@@ -169,6 +170,7 @@ nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32
   j["zelterman"] = zelterman;
   j["chao"] = rowJson(closedForm.chao);
   j["negativeBinomial"] = rowJson(negBin);
+  j["negativeBinomial"]["method"] = "moment fixed point";
   return j;
 }
 
@@ -215,10 +217,17 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
   const ClosedFormRows closedForm = closedFormEstimates(counts, table);
   const ClosedFormEstimate negBin = negativeBinomialRow(*table.negativeBinomial);
 
+  std::optional<FitChecks> checks;
+  if (search.estimable) checks = checkFits(counts, search);
+
   if (options.json) {
-    out << toJson(options, counts, n, search, closedForm, negBin).dump(2) << "\n";
+    nlohmann::json j = toJson(options, counts, n, search, closedForm, negBin);
+    addFitChecksJson(j, counts, search, checks, options.curves);
+    out << j.dump(2) << "\n";
   } else {
     printText(out, options, counts, n, search, closedForm, negBin);
+    printFitChecks(out, search, checks, closedForm.chao.n, n);
+    if (options.gof) printObservedExpected(out, counts, search, checks);
   }
   return exitSuccess;
 }

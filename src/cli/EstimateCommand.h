@@ -19,6 +19,8 @@ struct EstimateOptions {
   std::int32_t maxComponents = defaults::maxComponents;
   bool log = false;
   bool json = false;
+  bool gof = false;     // also the observed and expected frequencies, class by class
+  bool curves = false;  // JSON: each fit's gradient curve
   std::stop_token stop;  // the run's stop request
 };
 

@@ -56,6 +56,8 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   estimateCommand->add_option("--max-components", estimate.maxComponents, "largest number of components for max");
   estimateCommand->add_flag("--log", estimate.log, "print the search's progress lines first");
   estimateCommand->add_flag("--json", estimate.json, "print one JSON object");
+  estimateCommand->add_flag("--gof", estimate.gof, "also print the observed and expected frequencies");
+  estimateCommand->add_flag("--curves", estimate.curves, "JSON: each fit's gradient function at 400 points");
   addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;

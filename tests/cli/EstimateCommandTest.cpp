@@ -16,6 +16,9 @@
 
 #include "CliSupport.h"
 #include "SearchProgress.h"
+#include "estimation/EMtrun_alg.h"
+#include "estimation/FitJudgement.h"
+#include "estimation/GradientCurve.h"
 #include "common/SinglePrecision.h"
 #include "data/CountTable.h"
 
@@ -236,6 +239,58 @@ TEST(SearchProgress, TheWatcherWritesWhileTheSearchRunsAndStopsAtOnce) {
   { ProgressWatch watch(none, 1h); }
   EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
   EXPECT_TRUE(none.str().empty());
+}
+
+}  // namespace
+}  // namespace tallyfold::cli
+
+namespace tallyfold::cli {
+namespace {
+
+// The judgement of each fit is the engine's, and the fit blocks keep their keys.
+TEST(EstimateFitChecks, JsonCarriesEachFitsJudgementAsTheEnginesGiveIt) {
+  EstimateOptions o = defaults(examplePath("tenclasses.txt"));
+  o.criterion = StopCriterion::npmle;
+  o.curves = true;
+  const nlohmann::json j = runJson(o);
+  const std::vector<std::int32_t> counts{120, 60, 30, 20, 15, 10, 8, 6, 4, 2};
+  for (const nlohmann::json& fit : j["fits"]) {
+    const std::vector<double> lambda = fit["lambda"], weight = fit["weight"];
+    const FitJudgement expected = judgeMixture(counts, lambda, weight, fit["maxGradient"]);
+    EXPECT_DOUBLE_EQ(fit["gof"]["chi2"], expected.fit.chiSquare);
+    EXPECT_EQ(fit["gof"]["df"], expected.fit.degreesOfFreedom);
+    EXPECT_EQ(fit["gof"]["pooledClasses"], expected.fit.classes.size());
+    EXPECT_DOUBLE_EQ(fit["aic"], expected.fit.aic);
+    EXPECT_DOUBLE_EQ(fit["d0"], expected.identifiability.gradientAtZero);
+    EXPECT_DOUBLE_EQ(fit["logLikelihoodGapBound"], expected.certificate.gap);
+    EXPECT_EQ(fit["expected"].size(), counts.size());
+    ASSERT_EQ(fit["gradientCurve"].size(), static_cast<std::size_t>(gradientCurvePoints));
+    const double theta = fit["gradientCurve"][200][0];
+    EXPECT_DOUBLE_EQ(fit["gradientCurve"][200][1], gradientFunction(theta, counts, lambda, weight));
+  }
+  EXPECT_EQ(j["identified"], true);
+  EXPECT_EQ(j["negativeBinomial"]["method"], "moment fixed point");
+  EXPECT_EQ(j["ztnbMle"]["status"], "estimate");
+  EXPECT_FALSE(runJson(defaults(examplePath("tenclasses.txt")))["fits"][0].contains("gradientCurve"));
+}
+
+// A table whose NPMLE puts N0 at the boundary says so and names Chao's
+// estimate; one that does not, does not; --gof lists the observed counts.
+TEST(EstimateFitChecks, TextNamesTheBoundaryAndTheChaoLowerBound) {
+  EstimateOptions flagged = defaults(writeTemp("tallyfold-flagged.txt", "165\n113\n89\n54\n12\n2\n1\n1\n"));
+  flagged.criterion = StopCriterion::npmle;
+  const std::string text = runText(flagged);
+  EXPECT_NE(text.find("N0 not identified by the data"), std::string::npos);
+  EXPECT_NE(text.find("Chao's estimate N = "), std::string::npos);
+  EXPECT_EQ(runJson(flagged)["identified"], false);
+
+  EstimateOptions plain = defaults(examplePath("tenclasses.txt"));
+  plain.gof = true;
+  const std::string ok = runText(plain);
+  EXPECT_NE(ok.find("N0 is identified by the data."), std::string::npos);
+  EXPECT_EQ(ok.find("not identified"), std::string::npos);
+  EXPECT_NE(ok.find("\n       1         120"), std::string::npos);
+  EXPECT_NE(ok.find("\n    >=10           2"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,239 @@
+#include "FitChecks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+#include "CliSupport.h"
+#include "common/FieldLayout.h"
+#include "data/CountTable.h"
+#include "estimation/EMtrun.h"
+#include "estimation/GradientCurve.h"
+#include "estimation/ZeroTruncated.h"
+
+namespace tallyfold::cli {
+
+namespace {
+
+// The fits the text shows: those of the accepted mixture, as printFits.
+int shownFits(const SearchResult& search) {
+  return std::min<int>(search.numComponents, static_cast<int>(search.records.size()));
+}
+
+nlohmann::json gofJson(const GoodnessOfFit& g) {
+  return {{"chi2", finiteOrNull(g.chiSquare)},
+          {"df", g.degreesOfFreedom},
+          {"pValue", g.pValue ? finiteOrNull(*g.pValue) : nlohmann::json()},
+          {"deviance", finiteOrNull(g.deviance)},
+          {"pooledClasses", g.classes.size()}};
+}
+
+nlohmann::json expectedJson(const GoodnessOfFit& g) {
+  nlohmann::json e = nlohmann::json::array();
+  for (double v : g.expected) e.push_back(finiteOrNull(v));
+  return e;
+}
+
+std::string ztnbStatusName(ZtnbStatus status) {
+  switch (status) {
+    case ZtnbStatus::estimated:
+      return "estimate";
+    case ZtnbStatus::poissonLimit:
+      return "poisson limit";
+    case ZtnbStatus::unbounded:
+      return "unbounded";
+    case ZtnbStatus::notEstimable:
+      break;
+  }
+  return "no estimate";
+}
+
+nlohmann::json optionalJson(const std::optional<double>& v) { return v ? finiteOrNull(*v) : nlohmann::json(); }
+
+nlohmann::json ztnbJson(const ZtnbFit& z, const std::optional<GoodnessOfFit>& fit) {
+  nlohmann::json j{{"size", optionalJson(z.size)},
+                   {"mean", optionalJson(z.mean)},
+                   {"logLikelihood", optionalJson(z.logLik)},
+                   {"n0", optionalJson(z.n0)},
+                   {"n", z.n0 ? finiteOrNull(static_cast<double>(z.n) + *z.n0) : nlohmann::json()},
+                   {"status", ztnbStatusName(z.status)}};
+  if (z.status == ZtnbStatus::notEstimable) j["reason"] = z.problem;
+  if (fit) {
+    j["aic"] = finiteOrNull(fit->aic);
+    j["gof"] = gofJson(*fit);
+    j["expected"] = expectedJson(*fit);
+  }
+  return j;
+}
+
+// `text` right-justified in `width` characters.
+std::string formatText(const std::string& text, int width) {
+  const auto w = static_cast<std::size_t>(width);
+  return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
+}
+
+// A number with `decimals` decimals and no padding, for the lines in words.
+std::string fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+std::string pValueText(const GoodnessOfFit& g, int width) {
+  if (!g.pValue) return formatEstimate(std::nullopt, width);
+  return formatF(*g.pValue, width, 4);
+}
+
+// One row of the goodness-of-fit block.
+void printGofRow(std::ostream& out, const std::string& label, const GoodnessOfFit& g,
+                 const std::optional<double>& gapBound) {
+  std::string name = label;
+  name.resize(10, ' ');
+  out << name << formatF(g.chiSquare, 12, 4) << formatI(g.degreesOfFreedom, 5) << pValueText(g, 10)
+      << formatF(g.deviance, 12, 4) << formatF(g.aic, 12, 1) << formatF(g.bicClasses, 12, 1)
+      << formatF(g.bicUnits, 12, 1) << (gapBound ? formatF(*gapBound, 14, 6) : std::string()) << "\n";
+}
+
+std::string wholeText(double value) {
+  const WholeEstimate w = wholeEstimate(value);
+  return w ? fixed(*w, 0) : std::string("no finite value");
+}
+
+}  // namespace
+
+FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& search) {
+  FitChecks checks{{}, std::nullopt, comparisonModels(counts), 0.0};
+  for (const FitRecord& r : search.records) {
+    checks.fits.push_back(judgeMixture(counts, r.lambda, r.weight, r.maxGradient));
+  }
+  if (!search.lambda.empty()) {
+    checks.accepted = judgeMixture(counts, search.lambda, search.weight, search.maxGradient);
+  }
+  const double lambda = truncatedPoissonMean(averageCount(counts));
+  checks.poissonN0 = static_cast<double>(observedUnits(counts)) * std::exp(-lambda) / -std::expm1(-lambda);
+  return checks;
+}
+
+void addFitChecksJson(nlohmann::json& j, std::span<const std::int32_t> counts, const SearchResult& search,
+                      const std::optional<FitChecks>& checks, bool curves) {
+  if (!checks) {
+    j["identified"] = nullptr;
+    j["ztnbMle"] = ztnbJson(ztnbMle(counts), std::nullopt);
+    return;
+  }
+  nlohmann::json& fits = j["fits"];
+  for (std::size_t i = 0; i < checks->fits.size() && i < fits.size(); ++i) {
+    const FitJudgement& f = checks->fits[i];
+    nlohmann::json& row = fits[i];
+    row["aic"] = finiteOrNull(f.fit.aic);
+    row["gof"] = gofJson(f.fit);
+    row["expected"] = expectedJson(f.fit);
+    row["d0"] = finiteOrNull(f.identifiability.gradientAtZero);
+    row["boundary"] = f.identifiability.notIdentified;
+    row["smallMeanShare"] = finiteOrNull(f.identifiability.lowMeanShare);
+    row["logLikelihoodGapBound"] = finiteOrNull(f.certificate.gap);
+    if (curves) {
+      const FitRecord& r = search.records[i];
+      nlohmann::json curve = nlohmann::json::array();
+      for (const auto& [theta, d] : gradientCurve(counts, r.lambda, r.weight)) {
+        curve.push_back({theta, finiteOrNull(d)});
+      }
+      row["gradientCurve"] = curve;
+    }
+  }
+  j["identified"] = checks->accepted ? nlohmann::json(!checks->accepted->identifiability.notIdentified)
+                                     : nlohmann::json();
+  j["ztnbMle"] = ztnbJson(checks->models.ztnb, checks->models.ztnbFit);
+  const GoodnessOfFit& p = checks->models.poisson;
+  j["poisson"] = {{"n0", finiteOrNull(checks->poissonN0)},
+                  {"n", finiteOrNull(static_cast<double>(observedUnits(counts)) + checks->poissonN0)},
+                  {"logLikelihood", finiteOrNull(p.logLik)},
+                  {"aic", finiteOrNull(p.aic)},
+                  {"gof", gofJson(p)},
+                  {"expected", expectedJson(p)}};
+}
+
+void printFitChecks(std::ostream& out, const SearchResult& search, const std::optional<FitChecks>& checks,
+                    const WholeEstimate& chaoN, std::int64_t n) {
+  out << "\nGoodness of fit (Pearson chi-square over classes pooled to expected >= 5)\n";
+  if (!checks) {
+    out << "no fit: " << search.problem << "\n";
+    return;
+  }
+  out << "Model       Chi-square   df   p-value    Deviance         AIC   BIC(ln m)   BIC(ln n)  LogL gap bound\n";
+  for (int s = 1; s <= shownFits(search); ++s) {
+    const FitJudgement& f = checks->fits[static_cast<std::size_t>(s - 1)];
+    printGofRow(out, "k=" + std::to_string(s), f.fit, f.certificate.gap);
+  }
+  if (checks->models.ztnbFit) printGofRow(out, "ZTNB", *checks->models.ztnbFit, std::nullopt);
+  printGofRow(out, "Poisson", checks->models.poisson, std::nullopt);
+
+  const ZtnbFit& z = checks->models.ztnb;
+  out << "Zero-truncated negative binomial (maximum likelihood): ";
+  switch (z.status) {
+    case ZtnbStatus::estimated:
+      out << "size " << fixed(*z.size, 4) << ", mean " << fixed(*z.mean, 4) << ", N = "
+          << wholeText(static_cast<double>(n) + *z.n0) << "\n";
+      break;
+    case ZtnbStatus::poissonLimit:
+      out << "reduces to the Poisson (N = " << wholeText(static_cast<double>(n) + *z.n0) << ")\n";
+      break;
+    case ZtnbStatus::unbounded:
+      out << "N unbounded\n";
+      break;
+    case ZtnbStatus::notEstimable:
+      out << "no estimate: " << z.problem << "\n";
+      break;
+  }
+  out << "The negative binomial above (PMLE(negB)) is a moment fixed point on the completed table.\n";
+
+  if (!checks->accepted) return;
+  const Identifiability& id = checks->accepted->identifiability;
+  out << "N0 of the accepted fit: D(0+) = " << fixed(id.gradientAtZero, 4)
+      << ", share of N0 on means below 0.1 = " << fixed(id.lowMeanShare, 4) << "\n";
+  if (id.notIdentified) {
+    out << "N0 not identified by the data: the fit puts its unseen units at the boundary (mean near 0).\n";
+    out << "Chao's estimate";
+    if (chaoN) out << " N = " << *chaoN;
+    out << " is a lower bound that holds under any Poisson mixture.\n";
+  } else {
+    out << "N0 is identified by the data.\n";
+  }
+}
+
+void printObservedExpected(std::ostream& out, std::span<const std::int32_t> counts, const SearchResult& search,
+                           const std::optional<FitChecks>& checks) {
+  out << "\nObserved and expected frequencies (the last class holds every count from m on)\n";
+  if (!checks) {
+    out << "no fit: " << search.problem << "\n";
+    return;
+  }
+  std::vector<const GoodnessOfFit*> columns;
+  std::string header = "       x        f(x)";
+  for (int s = 1; s <= shownFits(search); ++s) {
+    columns.push_back(&checks->fits[static_cast<std::size_t>(s - 1)].fit);
+    header += formatText("k=" + std::to_string(s), 12);
+  }
+  if (checks->models.ztnbFit) {
+    columns.push_back(&*checks->models.ztnbFit);
+    header += formatText("ZTNB", 12);
+  }
+  columns.push_back(&checks->models.poisson);
+  header += formatText("Poisson", 12);
+  out << header << "\n";
+  const std::size_t m = counts.size();
+  for (std::size_t x = 1; x <= m; ++x) {
+    const std::string label = x < m ? std::to_string(x) : ">=" + std::to_string(x);
+    out << formatText(label, 8) << formatI(counts[x - 1], 12);
+    for (const GoodnessOfFit* g : columns) {
+      // The last class carries the model's mass beyond m.
+      const double e = g->expected[x - 1] + (x == m ? g->tailExpected : 0.0);
+      out << formatF(e, 12, 3);
+    }
+    out << "\n";
+  }
+}
+
+}  // namespace tallyfold::cli

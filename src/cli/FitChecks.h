@@ -1,0 +1,47 @@
+#pragma once
+// tallyfold-cli estimate's judgement of its fits: goodness of fit, whether
+// N0 is identified, the likelihood certificate, and the zero-truncated
+// Poisson and negative-binomial maximum-likelihood fits beside the mixture.
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "estimation/EMtrun_alg.h"
+#include "estimation/FitJudgement.h"
+#include "estimation/WholeEstimate.h"
+
+namespace tallyfold::cli {
+
+struct FitChecks {
+  std::vector<FitJudgement> fits;       // one per recorded fit, in order
+  std::optional<FitJudgement> accepted;  // the accepted mixture's
+  ComparisonModels models;
+  double poissonN0 = 0.0;  // n e^-lambda / (1 - e^-lambda) at the Poisson's ML mean
+};
+
+// The checks of an estimable search (search.estimable).
+FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& search);
+
+// Adds the checks to the estimate's JSON object: per fit in j["fits"] and at
+// the top level (identified, ztnbMle, poisson); with curves, each fit's
+// gradient curve. Without checks (no mixture could be fitted) only what the
+// table gives: identified null and the ZTNB's non-result.
+void addFitChecksJson(nlohmann::json& j, std::span<const std::int32_t> counts, const SearchResult& search,
+                      const std::optional<FitChecks>& checks, bool curves);
+
+// The text block "Goodness of fit" (one line per shown fit, the ZTNB and the
+// Poisson), the ZTNB in words and whether N0 is identified; chaoN is the
+// Chao estimate named as the lower bound when it is not.
+void printFitChecks(std::ostream& out, const SearchResult& search, const std::optional<FitChecks>& checks,
+                    const WholeEstimate& chaoN, std::int64_t n);
+
+// The observed and expected frequencies of every shown fit, the ZTNB and
+// the Poisson, class by class.
+void printObservedExpected(std::ostream& out, std::span<const std::int32_t> counts, const SearchResult& search,
+                           const std::optional<FitChecks>& checks);
+
+}  // namespace tallyfold::cli
