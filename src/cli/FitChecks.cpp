@@ -194,10 +194,7 @@ void printFitChecks(std::ostream& out, const SearchResult& search, const std::op
   out << "N0 of the accepted fit: D(0+) = " << fixed(id.gradientAtZero, 4)
       << ", share of N0 on means below 0.1 = " << fixed(id.lowMeanShare, 4) << "\n";
   if (id.notIdentified) {
-    out << "N0 not identified by the data: the fit puts its unseen units at the boundary (mean near 0).\n";
-    out << "Chao's estimate";
-    if (chaoN) out << " N = " << *chaoN;
-    out << " is a lower bound that holds under any Poisson mixture.\n";
+    for (const std::string& sentence : boundaryNote(chaoN)) out << sentence << "\n";
   } else {
     out << "N0 is identified by the data.\n";
   }

@@ -38,4 +38,11 @@ Identifiability identifiability(std::span<const std::int32_t> counts, std::span<
   return id;
 }
 
+std::array<std::string, 2> boundaryNote(std::optional<std::int64_t> chaoN) {
+  std::string lowerBound = "Chao's estimate";
+  if (chaoN) lowerBound += " N = " + std::to_string(*chaoN);
+  lowerBound += " is a lower bound that holds under any Poisson mixture.";
+  return {"N0 not identified by the data: the fit puts its unseen units at the boundary (mean near 0).", lowerBound};
+}
+
 }  // namespace tallyfold

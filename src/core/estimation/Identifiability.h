@@ -20,8 +20,11 @@
 // support points (Lindsay 1983, Ann. Statist. 11); D(0+) = 1 says that
 // moving mass towards 0 costs nothing to first order, i.e. that 0 is
 // (in the limit) a support point.
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace tallyfold {
 
@@ -60,5 +63,10 @@ inline constexpr double boundaryGradientTolerance = 0.01;
 // must pass mixtureProblem.
 Identifiability identifiability(std::span<const std::int32_t> counts, std::span<const double> lambda,
                                 std::span<const double> weight);
+
+// What the user is told where the rule holds, in two sentences: the fit's
+// N0 rests on the boundary, and Chao's estimate (its N when it has one) is
+// the lower bound that holds under any Poisson mixture (Chao 1987).
+std::array<std::string, 2> boundaryNote(std::optional<std::int64_t> chaoN);
 
 }  // namespace tallyfold
