@@ -9,6 +9,7 @@
 #include "views/Functions.h"
 #include "commands/EMGFU.h"
 #include "estimation/ResultFormat.h"
+#include "views/GoodnessOfFitView.h"
 #include "views/output.h"
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
@@ -80,6 +81,7 @@ std::optional<JobFinish> runCalculation(const CalculationInput& input, std::stop
     const std::int32_t k = shared->search.estimable ? shared->search.numComponents : 1;
     storeSearchResult(shared->search, true);
     showResults(counts, k, shared->tables);
+    windows().setMenuEntryEnabled(goodnessOfFitCaption, shared->search.estimable && shared->tables.has_value());
   };
 }
 

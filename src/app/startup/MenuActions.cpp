@@ -8,6 +8,7 @@
 #include "commands/Boot.h"
 #include "commands/SimPoisonnGamma.h"
 #include "commands/Simu.h"
+#include "views/GoodnessOfFitView.h"
 
 namespace tallyfold {
 
@@ -15,6 +16,7 @@ void menuOpenData() { openData(); }
 void menuStopComputation() { requestStop(); }
 
 void menuCalculation() { startCalculation(); }
+void menuGoodnessOfFit() { showGoodnessOfFit(); }
 void menuSimulation() { startSimulation(); }
 void menuBootstrap() { startBootstrap(); }
 void menuPoissonGamma() { startPoissonGamma(); }

@@ -7,6 +7,7 @@ void menuOpenData();
 // Asks the running computation to stop.
 void menuStopComputation();
 void menuCalculation();
+void menuGoodnessOfFit();
 void menuSimulation();
 void menuBootstrap();
 void menuPoissonGamma();

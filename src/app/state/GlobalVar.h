@@ -42,6 +42,7 @@ struct GlobalVar {
   std::int32_t logUnit = 19;
   std::int32_t resultsUnit = 25;
   std::int32_t simResultsUnit = 30;
+  std::int32_t goodnessOfFitUnit = 35;
 
   // Count data.
   std::string dataFileName;

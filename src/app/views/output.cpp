@@ -12,6 +12,7 @@
 #include "common/ListDirected.h"
 #include "common/Text.h"
 #include "data/CountTable.h"
+#include "estimation/FitJudgement.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "estimation/TableEstimates.h"
@@ -105,6 +106,10 @@ void showResults(std::span<const std::int32_t> counts, std::int32_t numComponent
   w.drawTextAt(unit, 5, y, "*********** Non-Parametric Maximum Likelihood Estimation ******************");
   y = 20;
   drawResultTables(unit, y, counts, numComponents, tables);
+  drawNegativeBinomialBlock(unit, y, counts, g.exactness);
+  if (g.mixtureExists() && !mixtureProblem(counts)) {
+    drawIdentificationNote(unit, y, counts, judgeMixture(counts, g.lambda, g.weight, g.maxGradient).identifiability);
+  }
 }
 
 void drawResultTables(int unit, int& y, std::span<const std::int32_t> counts, std::int32_t numComponents,
@@ -196,6 +201,75 @@ void drawResultTables(int unit, int& y, std::span<const std::int32_t> counts, st
   RowText chaoNRow("N");
   chaoNRow.append(7, formatEstimate(plus(chaoN0, n), 10));
   draw(5, y, chaoNRow.str());
+}
+
+void drawNegativeBinomialBlock(int unit, int& y, std::span<const std::int32_t> counts, double exactness) {
+  WindowServices& w = windows();
+  const auto draw = [&](int x, int atY, std::string_view text) { w.drawTextAt(unit, x, atY, trimRight(text)); };
+  const auto drawReason = [&](const std::string& reason) {
+    for (const std::string& line : wrapWords(reason, reasonWidth)) {
+      y += gap;
+      draw(5, y, line);
+    }
+  };
+  const std::int64_t n = observedUnits(counts);
+
+  y += 2 * gap;
+  draw(5, y, " Negative binomial   PMLE(negB), a moment fixed point  ");
+  y += 2 * gap;
+  const NegBinResult negBin = *estimateTable(counts, exactness).negativeBinomial;
+  RowText n0Row("n0");
+  n0Row.append(7, formatEstimate(widen(narrowEstimate(negBin.n0)), 10));
+  draw(5, y, n0Row.str());
+  y += gap;
+  RowText nRow("N");
+  nRow.append(7, formatEstimate(widen(narrowEstimate(negBin.n)), 10));
+  draw(5, y, nRow.str());
+  if (!negBin.n0 || !negBin.n) drawReason(negBin.reason);
+
+  y += 2 * gap;
+  draw(5, y, " Zero-truncated negative binomial, maximum likelihood  ");
+  y += 2 * gap;
+  const ZtnbFit ztnb = ztnbMle(counts);
+  switch (ztnb.status) {
+    case ZtnbStatus::estimated:
+    case ZtnbStatus::poissonLimit: {
+      const WholeEstimate n0 = wholeEstimate(*ztnb.n0);
+      RowText ztnbN0("n0");
+      ztnbN0.append(7, formatEstimate(widen(narrowEstimate(n0)), 10));
+      draw(5, y, ztnbN0.str());
+      y += gap;
+      RowText ztnbN("N");
+      ztnbN.append(7, formatEstimate(plus(narrowEstimate(n0), n), 10));
+      draw(5, y, ztnbN.str());
+      if (ztnb.status == ZtnbStatus::poissonLimit) {
+        y += gap;
+        draw(5, y, " reduces to the Poisson: the zero-truncated Poisson estimate");
+      }
+      break;
+    }
+    case ZtnbStatus::unbounded:
+      draw(5, y, " N unbounded: the likelihood rises as the size goes to 0");
+      break;
+    case ZtnbStatus::notEstimable:
+      draw(5, y, formatEstimate(std::nullopt, 10));
+      drawReason(ztnb.problem);
+      break;
+  }
+}
+
+void drawIdentificationNote(int unit, int& y, std::span<const std::int32_t> counts, const Identifiability& id) {
+  if (!id.notIdentified) return;
+  WindowServices& w = windows();
+  const TableEstimates table = estimateTable(counts, std::nullopt);
+  const std::optional<std::int32_t> chaoN0 = narrowEstimate(table.chao);
+  const std::array<std::string, 2> note = boundaryNote(plus(chaoN0, table.observed));
+  const std::string text = note[0] + " " + note[1];
+  y += gap;
+  for (const std::string& line : wrapWords(text, reasonWidth)) {
+    y += gap;
+    w.drawTextAt(unit, 5, y, line);
+  }
 }
 
 }  // namespace tallyfold

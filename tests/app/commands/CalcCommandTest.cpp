@@ -4,6 +4,10 @@
 
 #include "common/FieldLayout.h"
 #include "commands/Calc.h"
+#include "estimation/FitJudgement.h"
+#include "estimation/TableEstimates.h"
+#include "estimation/WholeEstimate.h"
+#include "views/GoodnessOfFitView.h"
 #include "data/CountTable.h"
 #include "state/GlobalVar.h"
 #include "support/RecordingWindows.h"
@@ -234,7 +238,9 @@ TEST_F(CalcCommand, ATableOfSingleSightingsShowsNoEstimateWithItsReason) {
   EXPECT_EQ(textAt(5, 85) + " " + textAt(5, 100), noMixtureInformation);
   EXPECT_EQ(lineRows(), (std::vector<int>{55, 130}));
   EXPECT_EQ(textAt(5, 238), "  n0             2500");
-  EXPECT_EQ(rec.texts(25).size(), 13u) << "no other block";
+  // No other block above the negative binomial's, which follows the Chao rows.
+  ASSERT_GT(rec.texts(25).size(), 13u);
+  EXPECT_EQ(rec.texts(25)[13].text, " Negative binomial   PMLE(negB), a moment fixed point");
   const GlobalVar& g = globalVar();
   EXPECT_TRUE(!g.results && g.lambda.empty() && g.weight.empty() && g.numComponents == 1);
   EXPECT_EQ(rec.window(19).lines, (std::vector<std::string>{" calculate Nonparametric Maximum Likelihood Estimation",
@@ -246,6 +252,56 @@ TEST_F(CalcCommand, MissingTemplateWritesToTheDefaultOutput) {
   rec.markDialogMissing(dialogCalculation);
   startCalculation();
   EXPECT_EQ(rec.defaultOutput(), std::vector<std::string>{"error: resource not found"});
+}
+
+
+// Below the Chao rows: the negative binomial's two estimates, as the engines
+// give them; the boundary note only on a table whose fit puts N0 there.
+TEST_F(CalcCommand, NegativeBinomialBlockAndTheBoundaryNote) {
+  load(tenClasses);
+  calculate(choose(idCalcNpmle));
+  const NegBinResult negBin = *estimateTable(tenClasses, globalVar().exactness).negativeBinomial;
+  const std::vector<std::string> texts = rec.drawnTexts(25);
+  const auto header = std::find(texts.begin(), texts.end(), " Negative binomial   PMLE(negB), a moment fixed point");
+  ASSERT_GE(std::distance(header, texts.end()), 6);
+  EXPECT_EQ(header[1], "  n0" + std::string(7, ' ') + formatI(*narrowEstimate(negBin.n0), 10));
+  EXPECT_EQ(header[3], " Zero-truncated negative binomial, maximum likelihood");
+  const auto has = [&](const std::string& part) {
+    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
+  };
+  EXPECT_FALSE(has("not identified"));
+
+  load({165, 113, 89, 54, 12, 2, 1, 1});
+  calculate(choose(idCalcNpmle));
+  const std::vector<std::string> flagged = rec.drawnTexts(25);
+  std::string all;
+  for (const std::string& t : flagged) all += t + " ";
+  EXPECT_NE(all.find("N0 not identified by the data"), std::string::npos) << all;
+  EXPECT_NE(all.find("N = 557 is a lower bound"), std::string::npos) << all;  // 437 + 165 * 165 / (2 * 113) = 437 + 120.5
+}
+
+// The goodness-of-fit window is usable once a calculation has fitted a
+// mixture; it lists the observed counts and each fit's chi-square.
+TEST_F(CalcCommand, GoodnessOfFitWindowAfterACalculation) {
+  showGoodnessOfFit();
+  EXPECT_EQ(rec.messageBoxes().back().text, "No calculation results available!");
+  load(tenClasses);
+  calculate(choose(idCalcMax));
+  EXPECT_TRUE(rec.menuEntryEnabled(std::string(goodnessOfFitCaption)));
+  showGoodnessOfFit();
+  const RecordedWindow window = rec.window(globalVar().goodnessOfFitUnit);
+  EXPECT_EQ(window.title, "Goodness of Fit");
+  const std::vector<std::string>& lines = window.lines;
+  ASSERT_GT(lines.size(), 12u);
+  for (std::size_t x = 1; x <= tenClasses.size(); ++x) {
+    EXPECT_EQ(lines[x + 1].substr(8, 10), formatI(tenClasses[x - 1], 10)) << lines[x + 1];
+  }
+  const GlobalVar& g = globalVar();
+  const FitJudgement one = judgeMixture(tenClasses, std::vector<double>{g.results->resLambda(1, 1)},
+                                        std::vector<double>{g.results->resWeight(1, 1)}, g.results->resMaxGrad[0]);
+  const auto row = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("     k=1", 0) == 0 && l.size() > 60; });
+  ASSERT_NE(row, lines.end());
+  EXPECT_EQ(row->substr(8, 12), formatF(one.fit.chiSquare, 12, 4));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ class Startup : public ::testing::Test {
   RecordingWindows rec;
 };
 
-TEST_F(Startup, FrameAndTheElevenMenuEntriesInOrder) {
+TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
   ASSERT_TRUE(rec.framePlacement().has_value());
   EXPECT_EQ(rec.framePlacement()->x, 0);
   EXPECT_EQ(rec.framePlacement()->y, 0);
@@ -33,6 +33,7 @@ TEST_F(Startup, FrameAndTheElevenMenuEntriesInOrder) {
       {1, K::item, "E&xit"},
       {2, K::title, "&Calculation"},
       {2, K::item, "&Calculating Population Size"},
+      {2, K::item, "&Goodness of Fit"},
       {3, K::title, "&Simulation"},
       {3, K::item, "&Start Simulation"},
       {3, K::item, "&Start Bootstrap"},
