@@ -55,6 +55,10 @@ inline constexpr std::array<double, 2> simWeight{0.5, 0.5};
 inline constexpr double pgAlpha = 0.5;
 inline constexpr double pgKappa = 0.75;
 
+// Confidence level of the intervals (Chao's log-normal interval, the
+// bootstrap percentile intervals of the study's evaluation).
+inline constexpr double intervalLevel = 0.95;
+
 }  // namespace defaults
 
 }  // namespace tallyfold
