@@ -59,12 +59,15 @@ std::array<Estimate, poissonGammaEstimators> closedFormN0(std::span<const std::i
   return closedFormRows(estimateTable(counts, std::nullopt));
 }
 
-ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
-                                     std::stop_token stop) {
+namespace {
+
+// The seven estimates of a table whose NPMLE search gave `fit` (the rows of
+// estimateReplicate; a stopped fit leaves them meaningless).
+ReplicateEstimates estimatesWithFit(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                    const SearchResult& fit) {
   ReplicateEstimates row;
   const std::int64_t n = observedUnits(counts);
 
-  const SearchResult fit = componentSearch(counts, settings, false, {}, stop);
   if (fit.estimable) {
     row.components = fit.numComponents;
     row.unobserved[0] = nearestInt(estimateN0(counts, fit.lambda, fit.weight));
@@ -85,6 +88,13 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
     row.estimates[i + 2] = plusObserved(closedForm[i], n);
   }
   return row;
+}
+
+}  // namespace
+
+ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const SearchSettings& settings,
+                                     std::stop_token stop) {
+  return estimatesWithFit(counts, settings, componentSearch(counts, settings, false, {}, stop));
 }
 
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
@@ -138,7 +148,7 @@ std::string expectationLine(std::span<const std::int32_t> components, const Esti
 
 EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
                                    std::int32_t bootReplications, RandomStream& stream, const LogSink& log,
-                                   std::stop_token stop) {
+                                   double level, std::stop_token stop) {
   if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
   const SampleTable samples = drawFromFrequencies(counts, bootReplications, stream, stop);
   if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
@@ -146,16 +156,21 @@ EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const S
   const int m = static_cast<int>(counts.size());
   EvaluationResult result;
   std::vector<float> sizes;
+  // estimates[j][b - 1]: estimator j's population size on sample b.
+  std::array<std::vector<Estimate>, studyEstimators> estimates;
+  for (std::vector<Estimate>& column : estimates) column.reserve(static_cast<std::size_t>(bootReplications));
   for (int b = 1; b <= bootReplications; ++b) {
     if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
     result.lastSample = sampleRow(samples, b, 1, m);
     result.lastFit = componentSearch(result.lastSample, settings, false, {}, stop);
     if (result.lastFit.stopped) return stoppedResult<EvaluationResult>();
-    if (!result.lastFit.estimable) continue;
-    const double nall = estimateNall(result.lastSample, result.lastFit.lambda, result.lastFit.weight);
-    if (const Estimate size = nearestInt(nall)) sizes.push_back(static_cast<float>(*size));
+    // The NPMLE row is nearestInt(estimateNall) of this fit: the median's sizes.
+    const ReplicateEstimates row = estimatesWithFit(result.lastSample, settings, result.lastFit);
+    for (std::size_t j = 0; j < estimates.size(); ++j) estimates[j].push_back(row.estimates[j]);
+    if (const Estimate size = row.estimates[0]) sizes.push_back(static_cast<float>(*size));
   }
   if (!sizes.empty()) result.median = nearestInt(median(static_cast<int>(sizes.size()), sizes.data()));
+  for (std::size_t j = 0; j < estimates.size(); ++j) result.intervals[j] = percentileInterval(estimates[j], level);
   return result;
 }
 

@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "estimation/EMtrun_alg.h"
+#include "numeric/PercentileInterval.h"
+#include "settings/Defaults.h"
 #include "simulation/EstimateTables.h"
 #include "simulation/getSample.h"
 
@@ -72,11 +74,19 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
 // value.
 std::string expectationLine(std::span<const std::int32_t> components, const EstimateTables& tables);
 
+// Per estimator (rows in table order), the percentile interval of its
+// population-size estimates over the bootstrap samples.
+using EstimatorIntervals = std::array<PercentileInterval, studyEstimators>;
+
 struct EvaluationResult {
   bool stopped = false;  // true: stopped before the end, the rest means nothing
   // Median of the bootstrap population-size estimates, to the nearest
   // integer; none when no bootstrap sample could be fitted.
   Estimate median;
+  // The seven estimators' bootstrap percentile intervals (Efron &
+  // Tibshirani 1993, ch. 13) at the level asked for; the NPMLE row is over
+  // the very estimates the median is taken of.
+  EstimatorIntervals intervals{};
   // The last bootstrap sample and its fit (a caller that keeps the
   // evaluation's state in view uses them).
   std::vector<std::int32_t> lastSample;
@@ -84,10 +94,12 @@ struct EvaluationResult {
 };
 
 // The per-replicate bootstrap evaluation of a simulation: B bootstrap
-// samples of `counts`, the NPMLE population size of each, and their
-// median. Logs "evaluate Bootstrap" after drawing. bootReplications >= 1.
+// samples of `counts`, the seven estimates of each (estimateReplicate), the
+// median of their NPMLE population sizes and each estimator's percentile
+// interval at `level` (in (0, 1)). Logs "evaluate Bootstrap" after drawing.
+// bootReplications >= 1.
 EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
                                    std::int32_t bootReplications, RandomStream& stream, const LogSink& log,
-                                   std::stop_token stop = {});
+                                   double level = defaults::intervalLevel, std::stop_token stop = {});
 
 }  // namespace tallyfold

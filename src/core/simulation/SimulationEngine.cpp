@@ -87,6 +87,7 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
     return problem;
   }
   if (s.evaluate && s.bootReplications < 1) return errorBy("Number of Bootstrap Replications");
+  if (s.evaluate && !(s.level > 0.0 && s.level < 1.0)) return errorBy("Confidence Level");
   // The replicates' tables, then one replicate's bootstrap samples.
   if (std::optional<std::string> problem =
           memoryProblem(studyMemoryNeed(s.numCounts, s.replications, false, 0), "Number of Replications",
@@ -147,7 +148,10 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
 
   result.tables = EstimateTables(studyEstimators, r);
   result.components.assign(static_cast<std::size_t>(r), 0);
-  if (s.evaluate) result.evalMedian.emplace(static_cast<std::size_t>(r));
+  if (s.evaluate) {
+    result.evalMedian.emplace(static_cast<std::size_t>(r));
+    result.evalIntervals.emplace(static_cast<std::size_t>(r));
+  }
 
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
@@ -172,13 +176,17 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
       // A replicate without units (or with a class the draw cannot reach)
       // has no bootstrap: it gets no evaluation instead of ending the run.
       Estimate median;
+      EstimatorIntervals& intervals = (*result.evalIntervals)[static_cast<std::size_t>(rep - 1)];
       if (evaluable(counts)) {
         EvaluationResult evaluation =
-            evaluateBootstrap(counts, s.search, s.bootReplications, stream, write.sink(), stop);
+            evaluateBootstrap(counts, s.search, s.bootReplications, stream, write.sink(), s.level, stop);
         if (evaluation.stopped) return stoppedResult<StudyResult>();
         median = evaluation.median;
+        intervals = evaluation.intervals;
         counts = std::move(evaluation.lastSample);
         fit = std::move(evaluation.lastFit);
+      } else {
+        for (PercentileInterval& interval : intervals) interval = percentileInterval({}, s.level);
       }
       (*result.evalMedian)[static_cast<std::size_t>(rep - 1)] = median;
       ListRecord line;

@@ -62,6 +62,7 @@ struct StudySettings {
   std::int32_t numCounts = defaults::numCounts;                // K, the largest count kept
   bool evaluate = defaults::evaluatePerBootstrap;              // bootstrap evaluation per replicate
   std::int32_t bootReplications = defaults::bootReplications;  // B
+  double level = defaults::intervalLevel;                      // of the evaluation's percentile intervals
   bool fromDataset = defaults::simFromDataset;
   std::vector<std::int32_t> observed;  // the loaded count table (nonparametric)
   // The mixture (parametric); NaN: a component never set.
@@ -73,7 +74,7 @@ struct StudySettings {
 // shown ("Error occur by …!"), or none. Everything the sampler or the
 // random stream would refuse is caught here, before anything is drawn, and
 // so is a K beyond largestNumCounts, mixture weights that do not sum to 1
-// within weightSumTolerance, and a run whose tables would not fit in the
+// within weightSumTolerance, an evaluation level outside (0, 1), and a run whose tables would not fit in the
 // machine's memory (the message says how much it needs).
 std::optional<std::string> studySettingsProblem(const StudySettings& settings);
 
@@ -83,6 +84,10 @@ struct StudyResult {
   EstimateTables tables;                            // 7 x R
   std::vector<std::int32_t> components;             // R; 0 for a replicate that could not be fitted
   std::optional<std::vector<Estimate>> evalMedian;  // R, when evaluated
+  // R, when evaluated: each estimator's bootstrap percentile interval of the
+  // replicate; a replicate without an evaluation has intervals of no values
+  // (used = 0, no bounds).
+  std::optional<std::vector<EstimatorIntervals>> evalIntervals;
   // The count table and fit a run leaves behind: the last replicate's
   // observed counts and fit, or with the evaluation its last bootstrap
   // sample and that sample's fit.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -126,6 +128,33 @@ TEST(EvaluateBootstrap, MedianOfTheBootstrapSizes) {
       EXPECT_EQ(result.median, static_cast<std::int32_t>(sizes[0]));
     }
   }
+}
+
+TEST(EvaluateBootstrap, IntervalsAreTheOrderStatisticsOfEachEstimatorOverTheSamples) {
+  // B = 5 at 50 %: the type-7 quantiles at 0.25 and 0.75 are the 2nd and
+  // 4th smallest of the five estimates.
+  RandomStream stream(555);
+  const EvaluationResult result = evaluateBootstrap(tenClasses, defaults, 5, stream, {}, 0.5);
+  RandomStream replay(555);
+  const SampleTable samples = drawFromFrequencies(tenClasses, 5, replay);
+  EXPECT_EQ(stream.seed(), replay.seed()) << "the seven estimators draw nothing";
+  std::array<std::vector<std::int32_t>, 7> sizes;
+  for (int b = 1; b <= 5; ++b) {
+    const ReplicateEstimates row = estimateReplicate(sampleRow(samples, b, 1, 10), defaults);
+    for (std::size_t j = 0; j < 7; ++j) {
+      ASSERT_TRUE(row.estimates[j]) << j;
+      sizes[j].push_back(*row.estimates[j]);
+    }
+  }
+  for (std::size_t j = 0; j < 7; ++j) {
+    std::sort(sizes[j].begin(), sizes[j].end());
+    const PercentileInterval& interval = result.intervals[j];
+    EXPECT_EQ(interval.used, 5) << j;
+    EXPECT_EQ(interval.level, 0.5);
+    EXPECT_EQ(interval.lower, sizes[j][1]) << j;
+    EXPECT_EQ(interval.upper, sizes[j][3]) << j;
+  }
+  EXPECT_EQ(result.median, sizes[0][2]) << "the median is over the NPMLE row's values";
 }
 
 TEST(BootstrapReplicates, AStopInsideAReplicateLeavesWholeReplicatesInTheLog) {
