@@ -69,6 +69,11 @@ double truncatedPoissonMean(double average) {
   return rootBelowAverage([average](double l) { return l / -std::expm1(-l) - average; }, average);
 }
 
+double truncatedPoissonUnseen(std::span<const std::int32_t> counts) {
+  const double lambda = truncatedPoissonMean(averageCount(counts));
+  return static_cast<double>(observedUnits(counts)) * std::exp(-lambda) / -std::expm1(-lambda);
+}
+
 double truncatedNegBinMean(double size, double average) {
   return rootBelowAverage(
       [size, average](double mu) { return mu / -std::expm1(-size * std::log1p(mu / size)) - average; }, average);

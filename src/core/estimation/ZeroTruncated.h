@@ -32,6 +32,11 @@ double averageCount(std::span<const std::int32_t> counts);
 // truncated model equates the truncated mean with the average.
 double truncatedPoissonMean(double average);
 
+// The unseen units of the zero-truncated Poisson at its maximum-likelihood
+// mean lambda, n e^-lambda / (1 - e^-lambda), not rounded; the table must
+// pass mixtureProblem.
+double truncatedPoissonUnseen(std::span<const std::int32_t> counts);
+
 // For a fixed size r, the mean mu that maximises the zero-truncated
 // negative-binomial likelihood: the root of mu / (1 - P(0)) = average in
 // (0, average) (the score in mu is r n / (mu (r + mu)) times
