@@ -34,13 +34,6 @@ void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostre
   if (exactness >= 1.0) err << noIterationNote << "\n";
 }
 
-namespace {
-
-// Whether a whole double converts to a 64-bit integer: -2^63 <= v < 2^63.
-bool fitsIn64Bits(double v) { return v >= -0x1p63 && v < 0x1p63; }
-
-}  // namespace
-
 nlohmann::json wholeJson(const WholeEstimate& value) {
   if (!value) return nullptr;
   if (fitsIn64Bits(*value)) return static_cast<std::int64_t>(*value);
@@ -49,12 +42,6 @@ nlohmann::json wholeJson(const WholeEstimate& value) {
 
 nlohmann::json finiteOrNull(double value) {
   return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
-}
-
-std::string formatWhole(const WholeEstimate& value, int width) {
-  if (!value) return formatEstimate(std::nullopt, width);
-  if (!fitsIn64Bits(*value)) return std::string(static_cast<std::size_t>(width), '*');
-  return formatI(static_cast<std::int64_t>(*value), width);
 }
 
 }  // namespace tallyfold::cli

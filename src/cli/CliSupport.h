@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "settings/Defaults.h"
 
@@ -57,10 +58,6 @@ inline constexpr std::string_view noIterationNote =
 // A whole-number estimate as JSON: an integer while it fits in 64 bits, the
 // double beyond; null when there is none.
 nlohmann::json wholeJson(const WholeEstimate& value);
-
-// "(Iw)" of a whole-number estimate, asterisks where it does not fit the
-// field, or the no-estimate text when there is none.
-std::string formatWhole(const WholeEstimate& value, int width);
 
 // A double as JSON: null when it is not finite.
 nlohmann::json finiteOrNull(double value);

@@ -111,8 +111,7 @@ FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& se
   if (!search.lambda.empty()) {
     checks.accepted = judgeMixture(counts, search.lambda, search.weight, search.maxGradient);
   }
-  const double lambda = truncatedPoissonMean(averageCount(counts));
-  checks.poissonN0 = static_cast<double>(observedUnits(counts)) * std::exp(-lambda) / -std::expm1(-lambda);
+  checks.poissonN0 = truncatedPoissonUnseen(counts);
   return checks;
 }
 

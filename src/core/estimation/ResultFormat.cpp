@@ -16,6 +16,12 @@ std::string formatWholeEstimate(double value, int width) {
   return formatEstimate(whole ? std::optional<std::int64_t>(*whole) : std::nullopt, width);
 }
 
+std::string formatWhole(const WholeEstimate& value, int width) {
+  if (!value) return formatEstimate(std::nullopt, width);
+  if (!fitsIn64Bits(*value)) return std::string(static_cast<std::size_t>(width), '*');
+  return formatI(static_cast<std::int64_t>(*value), width);
+}
+
 std::vector<std::string> calculationSummaryLines(std::span<const double> n0, std::span<const double> nall,
                                                  std::span<const double> bic) {
   const auto line = [](std::string_view label, std::span<const double> values) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "estimation/WholeEstimate.h"
+
 namespace tallyfold {
 
 // "(F14.4)", or ">10000" when the gradient maximum is 10000 or more.
@@ -15,6 +17,10 @@ std::string formatMaxGradient(double value);
 // "(Iw)" of a whole-number estimate held as a double (N0, Nall), truncated
 // toward zero; the no-estimate text when it is not finite or does not fit.
 std::string formatWholeEstimate(double value, int width);
+
+// "(Iw)" of a whole-number estimate, asterisks where it does not fit the
+// field, or the no-estimate text when there is none.
+std::string formatWhole(const WholeEstimate& value, int width);
 
 // What the results window shows in place of the fits when no mixture can be
 // fitted to the table; the reason in words (mixtureProblem) follows it.

@@ -22,4 +22,7 @@ WholeEstimate plusObservedUnits(WholeEstimate n0, std::int64_t n);
 // that range.
 std::optional<std::int32_t> narrowEstimate(WholeEstimate value);
 
+// Whether a whole double converts to a 64-bit integer: -2^63 <= v < 2^63.
+inline bool fitsIn64Bits(double v) { return v >= -0x1p63 && v < 0x1p63; }
+
 }  // namespace tallyfold
