@@ -23,6 +23,12 @@ std::string formatEstimate(std::optional<std::int64_t> value, int width) {
   return value ? formatI(*value, width) : fitRight(std::string(noEstimate), width);
 }
 
+std::string levelPercent(double level) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.10g", level * 100.0);
+  return buffer;
+}
+
 std::string formatF(double value, int width, int decimals) {
   if (width <= 0) return {};
   if (std::isnan(value)) return fitRight("NaN", width);

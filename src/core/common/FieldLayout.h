@@ -24,6 +24,10 @@ inline constexpr std::string_view noEstimate = "n/a";
 std::string formatEstimate(std::optional<std::int64_t> value, int width);
 std::string formatF(double value, int width, int decimals);
 
+// A confidence level in (0, 1) as a percentage without trailing zeros:
+// 0.95 -> "95", 0.995 -> "99.5".
+std::string levelPercent(double level);
+
 // "(BN,Iw)": the first `width` characters of `text`, blanks ignored, an
 // optional sign and decimal digits. All blanks read as 0. Anything else, or
 // a value outside the 32-bit range, gives no value.

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "common/FieldLayout.h"
+#include "common/Text.h"
 #include "data/CountTable.h"
 
 namespace tallyfold {
@@ -35,6 +37,15 @@ std::optional<ChaoInterval> chaoInterval(std::span<const std::int32_t> counts, d
   interval.lower = n + f0 / c;
   interval.upper = n + f0 * c;
   return interval;
+}
+
+std::string chaoIntervalText(std::span<const std::int32_t> counts, double level) {
+  const std::string head = "Chao's N, " + levelPercent(level) + " % log-normal interval (Chao 1987): ";
+  const std::optional<ChaoInterval> interval = chaoInterval(counts, level);
+  if (!interval) return head + "n/a, " + chaoIntervalProblem(counts, level).value_or("");
+  const auto number = [](double value, int decimals) { return std::string(trimLeft(formatF(value, 24, decimals))); };
+  return head + number(interval->lower, 1) + " to " + number(interval->upper, 1) + ", standard error " +
+         number(interval->se, 2);
 }
 
 }  // namespace tallyfold

@@ -34,4 +34,8 @@ std::optional<ChaoInterval> chaoInterval(std::span<const std::int32_t> counts, d
 // countTableProblem, f2 = 0, or a level outside (0, 1); none when it has one.
 std::optional<std::string> chaoIntervalProblem(std::span<const std::int32_t> counts, double level);
 
+// One line for the user: Chao's N with its interval and standard error at
+// that level, or why there is none.
+std::string chaoIntervalText(std::span<const std::int32_t> counts, double level);
+
 }  // namespace tallyfold
