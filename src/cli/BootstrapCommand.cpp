@@ -18,6 +18,7 @@
 #include "simulation/BootstrapEngine.h"
 #include "simulation/RunMemory.h"
 #include "simulation/SimulationFiles.h"
+#include "simulation/IntervalText.h"
 #include "simulation/SimulationSummary.h"
 
 namespace tallyfold::cli {
@@ -26,7 +27,8 @@ namespace {
 
 void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t seed, std::size_t m,
                std::int64_t n, const SearchResult& observedFit, const Estimate& observedNall,
-               const SimulationSummary& summary, const std::vector<std::string>& files) {
+               const BootstrapResult& result, const SimulationSummary& summary,
+               const std::vector<std::string>& files) {
   out << "Tallyfold bootstrap of " << options.file << "\n";
   out << "m = " << m << " count classes, n = " << n << " observed units\n";
   out << "replications " << options.replications << ", seed " << seed << ", exactness "
@@ -35,6 +37,7 @@ void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t 
   out << "observed data: " << observedFit.numComponents << " components, N = "
       << (observedNall ? std::to_string(*observedNall) : std::string(noEstimate)) << "\n\n";
   printSummary(out, studyEstimatorNames, summary, true, files);
+  printBlock(out, intervalLines(studyEstimatorNames, estimateIntervals(result.tables, options.level), options.level));
 }
 
 nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::size_t m, std::int64_t n,
@@ -54,6 +57,7 @@ nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::s
   j["summary"] = summaryJson(studyEstimatorNames, summary);
   j["summaryFile"] = summaryFileLines(summary);
   j["files"] = files;
+  j["intervals"] = intervalsJson(studyEstimatorNames, estimateIntervals(result.tables, options.level));
   return j;
 }
 
@@ -93,7 +97,7 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
                .dump(2)
         << "\n";
   } else {
-    printText(out, options, seed, counts.size(), n, observedFit, observedNall, summary, files.written());
+    printText(out, options, seed, counts.size(), n, observedFit, observedNall, result, summary, files.written());
   }
   return exitSuccess;
 }

@@ -24,6 +24,7 @@ struct BootstrapOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  double level = defaults::intervalLevel;  // of the percentile intervals
   std::stop_token stop;  // the run's stop request
 };
 

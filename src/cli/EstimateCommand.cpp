@@ -20,6 +20,8 @@
 #include "estimation/EMtrun_alg.h"
 #include "estimation/Gamma.h"
 #include "estimation/TableEstimates.h"
+#include "estimation/ChaoInterval.h"
+#include "estimation/CutoffScanText.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "estimation/Zelterman.h"
@@ -174,6 +176,53 @@ nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32
   return j;
 }
 
+// Chao's interval beside the point estimate in the "chao" object.
+void addChaoIntervalJson(nlohmann::json& chao, std::span<const std::int32_t> counts, double level) {
+  const std::optional<ChaoInterval> interval = chaoInterval(counts, level);
+  chao["se"] = interval ? nlohmann::json(interval->se) : nlohmann::json(nullptr);
+  chao["lower"] = interval ? nlohmann::json(interval->lower) : nlohmann::json(nullptr);
+  chao["upper"] = interval ? nlohmann::json(interval->upper) : nlohmann::json(nullptr);
+  chao["level"] = level;
+  if (!interval) chao["intervalReason"] = chaoIntervalProblem(counts, level).value_or("");
+}
+
+nlohmann::json cutoffJson(std::span<const CutoffRow> rows) {
+  nlohmann::json scan = nlohmann::json::array();
+  const auto real = [](const std::optional<double>& v) { return v ? finiteOrNull(*v) : nlohmann::json(nullptr); };
+  for (const CutoffRow& r : rows) {
+    scan.push_back({{"cutoff", r.cutoff},
+                    {"observedBelow", r.observedBelow},
+                    {"poissonN", real(r.poissonN)},
+                    {"npmleN", wholeJson(r.npmleN)},
+                    {"chaoN", wholeJson(r.chaoN)},
+                    {"z1N", wholeJson(r.z1N)},
+                    {"ztnbN", real(r.ztnbN)}});
+  }
+  return scan;
+}
+
+// The rows the options ask for: tau = 2..m, or the one cut-off (which must
+// lie in 1..m); none without either. A stopped scan throws Stopped.
+std::vector<CutoffRow> cutoffRows(const EstimateOptions& options, std::span<const std::int32_t> counts,
+                                  const SearchSettings& settings) {
+  std::vector<CutoffRow> rows;
+  if (options.cutoffScan) {
+    CutoffScanResult scan = cutoffScan(counts, settings, options.stop);
+    if (scan.stopped) throw Stopped{};
+    rows = std::move(scan.rows);
+  } else if (options.cutoff) {
+    const auto m = static_cast<std::int32_t>(counts.size());
+    if (*options.cutoff < 1 || *options.cutoff > m) {
+      throw BadInput{"--cutoff " + std::to_string(*options.cutoff) + " is not a count class of " + options.file +
+                     " (1.." + std::to_string(m) + ")"};
+    }
+    CutoffRow row = cutoffRow(counts, *options.cutoff, settings, options.stop);
+    if (row.stopped) throw Stopped{};
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 // The search, with the still-running lines on `progress` when there is one
 // (its own log lines, with --log, go to the log sink instead).
 SearchResult searchWithProgress(std::span<const std::int32_t> counts, const SearchSettings& settings,
@@ -219,15 +268,23 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
 
   std::optional<FitChecks> checks;
   if (search.estimable) checks = checkFits(counts, search);
+  const std::vector<CutoffRow> cutoffs = cutoffRows(options, counts, settings);
 
   if (options.json) {
     nlohmann::json j = toJson(options, counts, n, search, closedForm, negBin);
     addFitChecksJson(j, counts, search, checks, options.curves);
+    addChaoIntervalJson(j["chao"], counts, options.level);
+    if (options.cutoffScan || options.cutoff) j["cutoffScan"] = cutoffJson(cutoffs);
     out << j.dump(2) << "\n";
   } else {
     printText(out, options, counts, n, search, closedForm, negBin);
     printFitChecks(out, search, checks, closedForm.chao.n, n);
     if (options.gof) printObservedExpected(out, counts, search, checks);
+    out << "\n" << chaoIntervalText(counts, options.level) << "\n";
+    if (options.cutoffScan || options.cutoff) {
+      out << "\nCut-off analysis\n";
+      for (const std::string& line : cutoffScanLines(cutoffs)) out << line << "\n";
+    }
   }
   return exitSuccess;
 }

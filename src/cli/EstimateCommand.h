@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <stop_token>
 #include <string>
 
@@ -21,6 +22,9 @@ struct EstimateOptions {
   bool json = false;
   bool gof = false;     // also the observed and expected frequencies, class by class
   bool curves = false;  // JSON: each fit's gradient curve
+  double level = defaults::intervalLevel;  // of Chao's interval
+  std::optional<std::int32_t> cutoff;      // one row of the cut-off analysis, at this tau
+  bool cutoffScan = false;                 // every cut-off tau = 2..m
   std::stop_token stop;  // the run's stop request
 };
 

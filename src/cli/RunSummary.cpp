@@ -87,4 +87,40 @@ nlohmann::json replicatesJson(const EstimateTables& tables, const std::vector<st
   return replicates;
 }
 
+namespace {
+
+nlohmann::json optionalJson(const std::optional<double>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+}  // namespace
+
+nlohmann::json intervalsJson(std::span<const std::string_view> names, std::span<const PercentileInterval> intervals) {
+  nlohmann::json j = nlohmann::json::object();
+  for (std::size_t i = 0; i < intervals.size() && i < names.size(); ++i) {
+    const PercentileInterval& v = intervals[i];
+    j[std::string(names[i])] = {{"lower", optionalJson(v.lower)}, {"upper", optionalJson(v.upper)},
+                                {"level", v.level},               {"used", v.used},
+                                {"missing", v.missing}};
+  }
+  return j;
+}
+
+nlohmann::json accuracyJson(const std::array<EstimatorAccuracy, studyEstimators>& accuracy) {
+  nlohmann::json j = nlohmann::json::object();
+  for (std::size_t i = 0; i < accuracy.size(); ++i) {
+    const EstimatorAccuracy& a = accuracy[i];
+    j[std::string(studyEstimatorNames[i])] = {{"coverage", optionalJson(a.coverage)}, {"covered", a.covered},
+                                              {"evaluated", a.evaluated},             {"rmse", optionalJson(a.rmse)},
+                                              {"bias", optionalJson(a.bias)},         {"used", a.used},
+                                              {"missing", a.missing}};
+  }
+  return j;
+}
+
+void printBlock(std::ostream& out, const std::vector<std::string>& lines) {
+  out << "\n";
+  for (const std::string& line : lines) out << line << "\n";
+}
+
 }  // namespace tallyfold::cli

@@ -3,6 +3,7 @@
 // tallyfold-cli prints it, in text and in JSON, and the per-replicate
 // JSON rows. A summary with a known population size (a simulation) has a
 // bias beside each estimator; the bootstrap's has none.
+#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "simulation/EstimateTables.h"
 #include "simulation/SimulationSummary.h"
+#include "simulation/StudyAccuracy.h"
 
 namespace tallyfold::cli {
 
@@ -32,5 +34,14 @@ nlohmann::json summaryJson(std::span<const std::string_view> names, const Simula
 // run recorded for it.
 nlohmann::json replicatesJson(const EstimateTables& tables, const std::vector<std::int32_t>* components,
                               const std::optional<std::vector<Estimate>>& evalMedian);
+
+// {name: {lower, upper, level, used, missing}}, one per estimator in row order.
+nlohmann::json intervalsJson(std::span<const std::string_view> names, std::span<const PercentileInterval> intervals);
+
+// {name: {coverage, covered, evaluated, rmse, bias, used, missing}} of a study.
+nlohmann::json accuracyJson(const std::array<EstimatorAccuracy, studyEstimators>& accuracy);
+
+// A blank line, then the lines.
+void printBlock(std::ostream& out, const std::vector<std::string>& lines);
 
 }  // namespace tallyfold::cli

@@ -1,5 +1,6 @@
 #include "SimulateCommand.h"
 
+#include <array>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,7 +14,9 @@
 #include "numeric/RandomStream.h"
 #include "simulation/SimulationEngine.h"
 #include "simulation/SimulationFiles.h"
+#include "simulation/IntervalText.h"
 #include "simulation/SimulationSummary.h"
+#include "simulation/StudyAccuracy.h"
 
 namespace tallyfold::cli {
 
@@ -35,6 +38,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   s.replications = options.replications;
   s.evaluate = options.evaluate;
   s.bootReplications = options.bootReplications;
+  s.level = options.level;
   s.fromDataset = options.fromData.has_value();
   if (s.fromDataset) s.observed = loadCounts(*options.fromData);
   s.numCounts = options.counts ? *options.counts
@@ -59,6 +63,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   }
   const SimulationSummary summary = summarizeSimulation(result.tables, s.populationSize, result.evalMedian);
   files.writeSummary(summary);
+  const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, s.populationSize);
 
   if (options.json) {
     nlohmann::json j;
@@ -76,6 +81,13 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
     j["summary"] = summaryJson(studyEstimatorNames, summary);
     j["summaryFile"] = summaryFileLines(summary);
     j["files"] = files.written();
+    j["level"] = s.level;
+    j["accuracy"] = accuracyJson(accuracy);
+    if (result.evalIntervals) {
+      for (std::size_t r = 0; r < result.evalIntervals->size(); ++r) {
+        j["replications"][r]["intervals"] = intervalsJson(studyEstimatorNames, (*result.evalIntervals)[r]);
+      }
+    }
     out << j.dump(2) << "\n";
     return exitSuccess;
   }
@@ -93,6 +105,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
       << criterionName(options.criterion) << ", maximum components " << options.maxComponents << ", evaluation "
       << (s.evaluate ? std::to_string(s.bootReplications) + " bootstrap samples" : std::string("off")) << "\n\n";
   printSummary(out, studyEstimatorNames, summary, true, files.written());
+  printBlock(out, accuracyLines(accuracy, s.populationSize, s.level));
   return exitSuccess;
 }
 

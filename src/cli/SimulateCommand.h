@@ -32,6 +32,7 @@ struct SimulateOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  double level = defaults::intervalLevel;  // of the evaluation's intervals
   std::stop_token stop;  // the run's stop request
 };
 

@@ -30,6 +30,20 @@ void addSeedOption(CLI::App* command, std::optional<std::int64_t>& seed) {
   command->add_option("--seed", seed, "state of the random stream, 1..2147483646 (default: clock)");
 }
 
+// A confidence level strictly between 0 and 1.
+void addLevelOption(CLI::App* command, double& level, const std::string& what) {
+  command
+      ->add_option("--level", level, "confidence level of " + what + ", in (0, 1)" + defaultNote(shortestReal(level)))
+      ->check([](const std::string& text) -> std::string {
+        try {
+          const double v = std::stod(text);
+          if (v > 0.0 && v < 1.0) return {};
+        } catch (const std::exception&) {
+        }
+        return "the level must lie strictly between 0 and 1";
+      });
+}
+
 void addTimeLimitOption(CLI::App* command, std::optional<double>& seconds) {
   command->add_option("--time-limit", seconds, "stop the computation after SECONDS (exit status 3)");
 }
@@ -58,6 +72,10 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   estimateCommand->add_flag("--json", estimate.json, "print one JSON object");
   estimateCommand->add_flag("--gof", estimate.gof, "also print the observed and expected frequencies");
   estimateCommand->add_flag("--curves", estimate.curves, "JSON: each fit's gradient function at 400 points");
+  addLevelOption(estimateCommand, estimate.level, "Chao's interval");
+  CLI::Option* cutoff = estimateCommand->add_option(
+      "--cutoff", estimate.cutoff, "fit only the classes x <= T and add back the units seen more often");
+  estimateCommand->add_flag("--cutoff-scan", estimate.cutoffScan, "the same for every cut-off T = 2..m")->excludes(cutoff);
   addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;
@@ -78,6 +96,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   bootstrapCommand->add_flag("--samples", bootstrap.samples, "write the samples boot1.txt ... into Sim");
   bootstrapCommand->add_flag("--interim", bootstrap.interim, "write Bootinterim.txt");
   bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
+  addLevelOption(bootstrapCommand, bootstrap.level, "the percentile intervals");
   addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
@@ -121,6 +140,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   simulateCommand->add_flag("--samples", simulate.samples, "write the samples sample1.txt ... into Sim");
   simulateCommand->add_flag("--interim", simulate.interim, "write Siminterim.txt");
   simulateCommand->add_flag("--json", simulate.json, "print one JSON object");
+  addLevelOption(simulateCommand, simulate.level, "the evaluation's intervals");
   addTimeLimitOption(simulateCommand, timeLimit);
 
   PoissonGammaOptions pg;

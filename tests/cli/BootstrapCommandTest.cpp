@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -82,6 +84,23 @@ TEST(BootstrapCommand, JsonCarriesTheSeedEveryReplicateAndTheSummary) {
   double sum = 0;
   for (const auto& r : j["replications"]) sum += r["estimates"][6].get<int>();
   EXPECT_NEAR(j["summary"]["Chao"]["mean"].get<double>(), sum / 4, 0.5);
+}
+
+// The percentile interval of the Chao row, worked from the sorted
+// replicates: at 95 % of 4 values the lower bound lies 0.075 of the way
+// from the smallest to the next (Hyndman & Fan type 7).
+TEST(BootstrapCommand, IntervalsComeFromTheReplicates) {
+  BootstrapOptions o = defaults(8128);
+  o.json = true;
+  const nlohmann::json j = nlohmann::json::parse(run(o));
+  std::vector<double> chao;
+  for (const auto& r : j["replications"]) chao.push_back(r["estimates"][6].get<double>());
+  std::sort(chao.begin(), chao.end());
+  const nlohmann::json& interval = j["intervals"]["Chao"];
+  EXPECT_NEAR(interval["lower"].get<double>(), chao[0] + 0.075 * (chao[1] - chao[0]), 1e-9);
+  EXPECT_NEAR(interval["upper"].get<double>(), chao[3] - 0.075 * (chao[3] - chao[2]), 1e-9);
+  EXPECT_EQ(interval["used"].get<int>() + interval["missing"].get<int>(), 4);
+  EXPECT_EQ(j["intervals"].size(), 7u);
 }
 
 TEST(BootstrapCommand, TheSameSeedGivesTheSameOutputByteForByte) {

@@ -18,6 +18,7 @@
 #include "SearchProgress.h"
 #include "estimation/EMtrun_alg.h"
 #include "estimation/FitJudgement.h"
+#include "estimation/ChaoInterval.h"
 #include "estimation/GradientCurve.h"
 #include "common/SinglePrecision.h"
 #include "data/CountTable.h"
@@ -291,6 +292,36 @@ TEST(EstimateFitChecks, TextNamesTheBoundaryAndTheChaoLowerBound) {
   EXPECT_EQ(ok.find("not identified"), std::string::npos);
   EXPECT_NE(ok.find("\n       1         120"), std::string::npos);
   EXPECT_NE(ok.find("\n    >=10           2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tallyfold::cli
+
+namespace tallyfold::cli {
+namespace {
+
+// Chao's interval rides in the "chao" object; a cut-off row of the scan is
+// the single --cutoff row, and a cut-off outside the classes is refused.
+TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
+  EstimateOptions o = defaults(examplePath("tenclasses.txt"));
+  o.cutoffScan = true;
+  const nlohmann::json j = runJson(o);
+  const std::optional<ChaoInterval> chao = chaoInterval(std::vector<std::int32_t>{120, 60, 30, 20, 15, 10, 8, 6, 4, 2}, 0.95);
+  ASSERT_TRUE(chao);
+  EXPECT_DOUBLE_EQ(j["chao"]["lower"], chao->lower);
+  EXPECT_DOUBLE_EQ(j["chao"]["se"], chao->se);
+  EXPECT_EQ(j["chao"]["level"], 0.95);
+  ASSERT_EQ(j["cutoffScan"].size(), 9u);
+  EXPECT_EQ(j["cutoffScan"][0]["cutoff"], 2);
+  EXPECT_EQ(j["cutoffScan"][0]["observedBelow"], 180);
+
+  EstimateOptions one = defaults(examplePath("tenclasses.txt"));
+  one.cutoff = 5;
+  const nlohmann::json single = runJson(one);
+  ASSERT_EQ(single["cutoffScan"].size(), 1u);
+  EXPECT_EQ(single["cutoffScan"][0], j["cutoffScan"][3]);
+  EXPECT_EQ(exitStatus("estimate --cutoff 11 " + examplePath("tenclasses.txt")), 1);
+  EXPECT_EQ(exitStatus("estimate --level 1 " + examplePath("tenclasses.txt")), 1);
 }
 
 }  // namespace

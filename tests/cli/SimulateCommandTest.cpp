@@ -46,6 +46,29 @@ std::string simulate(const SimulateOptions& o, std::string* errors = nullptr) {
 }
 std::string poissonGamma(const PoissonGammaOptions& o) { return capture(o, runPoissonGammaCommand); }
 
+// Coverage counted by hand from the per-replicate intervals of the JSON.
+TEST(SimulateCommand, CoverageIsTheShareOfReplicateIntervalsHoldingN) {
+  SimulateOptions o = quick(77);
+  o.replications = 4;
+  o.evaluate = true;
+  o.bootReplications = 5;
+  o.populationSize = 200;
+  o.json = true;
+  const nlohmann::json j = nlohmann::json::parse(simulate(o));
+  for (const char* name : {"NPMLE", "Chao"}) {
+    int covered = 0;
+    int evaluated = 0;
+    for (const auto& r : j["replications"]) {
+      const auto& i = r["intervals"][name];
+      if (i["lower"].is_null()) continue;
+      ++evaluated;
+      if (i["lower"].get<double>() <= 200 && 200 <= i["upper"].get<double>()) ++covered;
+    }
+    EXPECT_EQ(j["accuracy"][name]["covered"], covered) << name;
+    EXPECT_EQ(j["accuracy"][name]["evaluated"], evaluated) << name;
+  }
+}
+
 TEST(SimulateCommand, JsonCarriesEveryReplicateTheBiasAndTheEvaluation) {
   SimulateOptions o = quick(2024);
   o.evaluate = true;
