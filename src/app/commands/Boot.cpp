@@ -20,6 +20,7 @@
 #include "views/Simoutput.h"
 #include "commands/SimulationLog.h"
 #include "simulation/SimulationEngine.h"
+#include "views/IntervalsView.h"
 
 namespace tallyfold {
 
@@ -125,6 +126,7 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
     // Set only now: an abandoned or stopped run leaves the setting as it was.
     if (size) globalVar().populationSize = *size;
     simulationSummary(*tables, std::nullopt, std::nullopt, folders);
+    showConfidenceIntervals(*tables, defaults::intervalLevel);
   };
 }
 

@@ -1,6 +1,7 @@
 #include "commands/Simu.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -22,6 +23,8 @@
 #include "views/Simoutput.h"
 #include "commands/SimulationLog.h"
 #include "simulation/SimulationFiles.h"
+#include "simulation/StudyAccuracy.h"
+#include "views/IntervalsView.h"
 
 namespace tallyfold {
 
@@ -253,9 +256,11 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
 
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
+  const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, run.study.populationSize);
   auto shared = std::make_shared<const StudyResult>(std::move(result));
-  return [shared, folders, size = run.study.populationSize] {
+  return [shared, folders, accuracy, size = run.study.populationSize, level = run.study.level] {
     simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders);
+    showCoverage(accuracy, size, level);
   };
 }
 

@@ -6,6 +6,7 @@
 #include "state/GlobalVar.h"
 #include "windows/WindowServices.h"
 #include "commands/Boot.h"
+#include "commands/Cutoff.h"
 #include "commands/SimPoisonnGamma.h"
 #include "commands/Simu.h"
 #include "views/GoodnessOfFitView.h"
@@ -17,6 +18,7 @@ void menuStopComputation() { requestStop(); }
 
 void menuCalculation() { startCalculation(); }
 void menuGoodnessOfFit() { showGoodnessOfFit(); }
+void menuCutoffAnalysis() { startCutoffAnalysis(); }
 void menuSimulation() { startSimulation(); }
 void menuBootstrap() { startBootstrap(); }
 void menuPoissonGamma() { startPoissonGamma(); }

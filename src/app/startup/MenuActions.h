@@ -8,6 +8,7 @@ void menuOpenData();
 void menuStopComputation();
 void menuCalculation();
 void menuGoodnessOfFit();
+void menuCutoffAnalysis();
 void menuSimulation();
 void menuBootstrap();
 void menuPoissonGamma();

@@ -5,6 +5,7 @@
 #include "startup/MenuActions.h"
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
+#include "commands/Cutoff.h"
 #include "views/GoodnessOfFitView.h"
 
 namespace tallyfold {
@@ -23,6 +24,7 @@ bool buildMenus() {
   w.appendMenuEntry(2, MenuEntryKind::item, "&Calculating Population Size", menuCalculation);
   w.appendMenuEntry(2, MenuEntryKind::item, goodnessOfFitCaption, menuGoodnessOfFit);
   w.setMenuEntryEnabled(goodnessOfFitCaption, false);  // usable once a calculation has fitted a mixture
+  w.appendMenuEntry(2, MenuEntryKind::item, cutoffAnalysisCaption, menuCutoffAnalysis);
   w.appendMenuEntry(3, MenuEntryKind::title, "&Simulation", {});
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation", menuSimulation);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Bootstrap", menuBootstrap);

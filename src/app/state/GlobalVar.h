@@ -43,6 +43,9 @@ struct GlobalVar {
   std::int32_t resultsUnit = 25;
   std::int32_t simResultsUnit = 30;
   std::int32_t goodnessOfFitUnit = 35;
+  std::int32_t intervalsUnit = 36;
+  std::int32_t coverageUnit = 37;
+  std::int32_t cutoffUnit = 38;
 
   // Count data.
   std::string dataFileName;

@@ -12,6 +12,7 @@
 #include "common/ListDirected.h"
 #include "common/Text.h"
 #include "data/CountTable.h"
+#include "estimation/ChaoInterval.h"
 #include "estimation/FitJudgement.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
@@ -107,6 +108,11 @@ void showResults(std::span<const std::int32_t> counts, std::int32_t numComponent
   y = 20;
   drawResultTables(unit, y, counts, numComponents, tables);
   drawNegativeBinomialBlock(unit, y, counts, g.exactness);
+  y += gap;
+  for (const std::string& line : wrapWords(chaoIntervalText(counts, defaults::intervalLevel), reasonWidth)) {
+    y += gap;
+    w.drawTextAt(unit, 5, y, line);
+  }
   if (g.mixtureExists() && !mixtureProblem(counts)) {
     drawIdentificationNote(unit, y, counts, judgeMixture(counts, g.lambda, g.weight, g.maxGradient).identifiability);
   }

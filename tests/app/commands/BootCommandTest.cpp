@@ -154,6 +154,13 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
     EXPECT_EQ(std::find(drawn.begin(), drawn.end(), absent), drawn.end()) << absent;
   }
   EXPECT_EQ(drawn.back(), "         3");
+
+  // After the summary: the percentile intervals of the seven estimators.
+  const RecordedWindow intervals = rec.window(g.intervalsUnit);
+  EXPECT_EQ(intervals.title, "Confidence Intervals");
+  ASSERT_EQ(intervals.lines.size(), 9u);
+  EXPECT_EQ(intervals.lines[0].rfind(" Bootstrap percentile intervals of N, 95 %", 0), 0u);
+  EXPECT_EQ(intervals.lines[8].rfind(" Chao ", 0), 0u);
 }
 
 TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {

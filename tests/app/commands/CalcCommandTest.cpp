@@ -4,6 +4,8 @@
 
 #include "common/FieldLayout.h"
 #include "commands/Calc.h"
+#include "commands/Cutoff.h"
+#include "estimation/CutoffScanText.h"
 #include "estimation/FitJudgement.h"
 #include "estimation/TableEstimates.h"
 #include "estimation/WholeEstimate.h"
@@ -270,6 +272,7 @@ TEST_F(CalcCommand, NegativeBinomialBlockAndTheBoundaryNote) {
     return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.find(part) != std::string::npos; });
   };
   EXPECT_FALSE(has("not identified"));
+  EXPECT_TRUE(has("350.2 to 466.4")) << "Chao's interval";
 
   load({165, 113, 89, 54, 12, 2, 1, 1});
   calculate(choose(idCalcNpmle));
@@ -278,6 +281,19 @@ TEST_F(CalcCommand, NegativeBinomialBlockAndTheBoundaryNote) {
   for (const std::string& t : flagged) all += t + " ";
   EXPECT_NE(all.find("N0 not identified by the data"), std::string::npos) << all;
   EXPECT_NE(all.find("N = 557 is a lower bound"), std::string::npos) << all;  // 437 + 165 * 165 / (2 * 113) = 437 + 120.5
+}
+
+// The cut-off analysis runs as a job under the calculation's settings.
+TEST_F(CalcCommand, CutoffAnalysisWindowShowsTheScan) {
+  load(tenClasses);
+  GlobalVar& g = globalVar();
+  g.stopCriterion = StopCriterion::bic;
+  startCutoffAnalysis();
+  const RecordedWindow window = rec.window(g.cutoffUnit);
+  EXPECT_EQ(window.title, "Cut-off Analysis");
+  const CutoffScanResult scan = cutoffScan(tenClasses, SearchSettings{g.exactness, StopCriterion::bic, g.maxComponents});
+  EXPECT_EQ(window.lines, cutoffScanLines(scan.rows));
+  EXPECT_EQ(g.calcThread.load(), -1);
 }
 
 // The goodness-of-fit window is usable once a calculation has fitted a

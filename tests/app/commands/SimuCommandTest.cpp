@@ -294,6 +294,10 @@ TEST_F(SimuCommand, TheDefaultParametricRunLogsSummarisesAndLeavesNoSample) {
   const std::vector<std::string> drawn = rec.drawnTexts(30);
   EXPECT_TRUE(contains(drawn, summaryColumnHeader(7)));
   EXPECT_TRUE(contains(drawn, " Mean of eval. Median"));
+  const RecordedWindow coverage = rec.window(g.coverageUnit);
+  EXPECT_EQ(coverage.title, "Coverage");
+  ASSERT_EQ(coverage.lines.size(), 9u);
+  EXPECT_EQ(coverage.lines[0].rfind(" Against the known size N = 5000", 0), 0u);
 
   // Neither a sample nor a replicate's fit is left behind.
   EXPECT_EQ(g.numCountClasses, 0);

@@ -34,6 +34,7 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
       {2, K::title, "&Calculation"},
       {2, K::item, "&Calculating Population Size"},
       {2, K::item, "&Goodness of Fit"},
+      {2, K::item, "&Cut-off Analysis"},
       {3, K::title, "&Simulation"},
       {3, K::item, "&Start Simulation"},
       {3, K::item, "&Start Bootstrap"},

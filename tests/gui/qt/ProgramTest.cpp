@@ -33,7 +33,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
   EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
-                                   "&Goodness of Fit", "&Simulation", "&Start Simulation", "&Start Bootstrap",
+                                   "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
                                    "&Start Simulation Poisson-Gamma"}));
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
   EXPECT_TRUE(drawnTexts(services, 12).contains(QStringLiteral("Tallyfold")));
