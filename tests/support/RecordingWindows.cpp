@@ -479,6 +479,30 @@ void RecordingWindows::writeDefaultOutput(std::string_view line) {
   event("output " + std::string(line));
 }
 
+void RecordingWindows::showPlot(int number, const PlotSpec& plot) {
+  std::lock_guard lock(mutex_);
+  plots_[number] = plot;
+  event("plot " + std::to_string(number) + " " + plot.title);
+}
+
+bool RecordingWindows::savePlotAs() {
+  std::lock_guard lock(mutex_);
+  ++savePlotRequests_;
+  return false;
+}
+
+PlotSpec RecordingWindows::plot(int number) const {
+  std::lock_guard lock(mutex_);
+  const auto found = plots_.find(number);
+  EXPECT_NE(found, plots_.end()) << "no plot " << number;
+  return found == plots_.end() ? PlotSpec{} : found->second;
+}
+
+int RecordingWindows::savePlotRequests() const {
+  std::lock_guard lock(mutex_);
+  return savePlotRequests_;
+}
+
 void RecordingWindows::exitProgram() {
   std::lock_guard lock(mutex_);
   exitRequested_ = true;

@@ -195,6 +195,8 @@ class RecordingWindows final : public WindowServices {
                                             std::string_view title) override;
   std::int32_t startThread(std::function<void()> routine) override;
   void writeDefaultOutput(std::string_view line) override;
+  void showPlot(int number, const PlotSpec& plot) override;
+  bool savePlotAs() override;
   void exitProgram() override;
   void joinThreads() override;
   void postToInterface(std::function<void()> task) override;
@@ -269,6 +271,10 @@ class RecordingWindows final : public WindowServices {
   // key given to it ("" when none).
   bool menuEntryEnabled(std::string_view caption) const;
   std::string menuEntryShortcut(std::string_view caption) const;
+  // The last plot shown in plot window `number` (the test fails when none).
+  PlotSpec plot(int number) const;
+  // How often savePlotAs was asked for.
+  int savePlotRequests() const;
   // The questions askYesNo asked, with their titles.
   std::vector<RecordedMessageBox> questions() const;
 
@@ -281,6 +287,8 @@ class RecordingWindows final : public WindowServices {
   std::optional<DialogScript> takeScript(int templateId);
 
   mutable std::mutex mutex_;
+  std::map<int, PlotSpec> plots_;
+  int savePlotRequests_ = 0;
   std::map<int, RecordedWindow> windows_;
   std::map<int, std::vector<RecordedWindow>> closed_;
   int active_ = -1;

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include "windows/PlotSpec.h"
+
 namespace tallyfold {
 
 using Rgb = std::uint32_t;  // 0xRRGGBB
@@ -130,6 +132,13 @@ class WindowServices {
   // the action ends the program with exitProgram when it decides to.
   virtual void setCloseAction(std::function<void()> action) = 0;
 
+  // Opens (or replaces) plot window `number` with the plot; its title is the
+  // plot's. Plot windows are numbered apart from the text windows.
+  virtual void showPlot(int number, const PlotSpec& plot) = 0;
+  // "Save Plot As…": asks for a file and saves the active plot window as
+  // PNG or SVG; false when the active window is not a plot (interface
+  // thread only).
+  virtual bool savePlotAs() = 0;
   // One line to the default output window.
   virtual void writeDefaultOutput(std::string_view line) = 0;
 
