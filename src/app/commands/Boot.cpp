@@ -21,6 +21,7 @@
 #include "commands/SimulationLog.h"
 #include "simulation/SimulationEngine.h"
 #include "views/IntervalsView.h"
+#include "views/Plots.h"
 
 namespace tallyfold {
 
@@ -121,12 +122,20 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
 
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
+  // The estimates on the observed table, marked in the histograms.
+  const ReplicateEstimates observedRow = estimateReplicate(run.observed, run.search, stop);
+  if (stop.stop_requested()) return std::nullopt;
+  auto plot = std::make_shared<const PlotSpec>(bootstrapPlot(
+      result.tables, std::vector<Estimate>(observedRow.estimates.begin(), observedRow.estimates.end()),
+      defaults::intervalLevel));
   auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
-  return [size, tables, folders] {
+  return [size, tables, folders, plot] {
     // Set only now: an abandoned or stopped run leaves the setting as it was.
     if (size) globalVar().populationSize = *size;
     simulationSummary(*tables, std::nullopt, std::nullopt, folders);
     showConfidenceIntervals(*tables, defaults::intervalLevel);
+    globalVar().bootstrapPlot = *plot;
+    windows().setMenuEntryEnabled(bootstrapPlotCaption, true);
   };
 }
 

@@ -9,7 +9,9 @@
 #include "views/Functions.h"
 #include "commands/EMGFU.h"
 #include "estimation/ResultFormat.h"
+#include "data/CountTable.h"
 #include "views/GoodnessOfFitView.h"
+#include "views/Plots.h"
 #include "views/output.h"
 #include "commands/BusyGuard.h"
 #include "commands/CommandSupport.h"
@@ -76,12 +78,28 @@ std::optional<JobFinish> runCalculation(const CalculationInput& input, std::stop
   closeResultsWindow();
   std::optional<CalculationResult> result = runNpmle(input, stop);
   if (!result) return std::nullopt;
+  // The plots of the fits, built here on the worker: the gradient curves
+  // take 400 evaluations of D per fit.
+  std::optional<PlotSpec> gradient;
+  std::optional<PlotSpec> fit;
+  if (result->search.estimable && result->tables && !mixtureProblem(input.counts)) {
+    const std::int32_t k = result->search.numComponents;
+    gradient = gradientPlot(input.counts, k, *result->tables, stop);
+    if (!gradient) return std::nullopt;
+    fit = observedFittedPlot(input.counts, k, *result->tables);
+  }
   auto shared = std::make_shared<CalculationResult>(std::move(*result));
-  return [counts = input.counts, shared] {
+  return [counts = input.counts, shared, gradient = std::move(gradient), fit = std::move(fit)] {
     const std::int32_t k = shared->search.estimable ? shared->search.numComponents : 1;
     storeSearchResult(shared->search, true);
     showResults(counts, k, shared->tables);
-    windows().setMenuEntryEnabled(goodnessOfFitCaption, shared->search.estimable && shared->tables.has_value());
+    const bool fitted = shared->search.estimable && shared->tables.has_value();
+    windows().setMenuEntryEnabled(goodnessOfFitCaption, fitted);
+    GlobalVar& g = globalVar();
+    g.gradientPlot = gradient;
+    g.fitPlot = fit;
+    windows().setMenuEntryEnabled(gradientPlotCaption, gradient.has_value());
+    windows().setMenuEntryEnabled(fitPlotCaption, fit.has_value());
   };
 }
 

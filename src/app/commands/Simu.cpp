@@ -25,6 +25,7 @@
 #include "simulation/SimulationFiles.h"
 #include "simulation/StudyAccuracy.h"
 #include "views/IntervalsView.h"
+#include "views/Plots.h"
 
 namespace tallyfold {
 
@@ -258,9 +259,12 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   w.focusWindow(g.statusUnit);
   const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, run.study.populationSize);
   auto shared = std::make_shared<const StudyResult>(std::move(result));
-  return [shared, folders, accuracy, size = run.study.populationSize, level = run.study.level] {
+  auto plot = std::make_shared<const PlotSpec>(studyPlot(shared->tables, run.study.populationSize));
+  return [shared, folders, accuracy, plot, size = run.study.populationSize, level = run.study.level] {
     simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders);
     showCoverage(accuracy, size, level);
+    globalVar().studyPlot = *plot;
+    windows().setMenuEntryEnabled(studyPlotCaption, true);
   };
 }
 

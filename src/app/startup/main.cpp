@@ -7,6 +7,7 @@
 #include "startup/startWin.h"
 #include "commands/Cutoff.h"
 #include "views/GoodnessOfFitView.h"
+#include "views/Plots.h"
 
 namespace tallyfold {
 
@@ -15,6 +16,7 @@ bool buildMenus() {
   w.placeFrame(0, 0, 800, 500);
   w.appendMenuEntry(1, MenuEntryKind::title, "&File", {});
   w.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", menuOpenData);
+  w.appendMenuEntry(1, MenuEntryKind::item, savePlotCaption, savePlot);
   w.appendMenuEntry(1, MenuEntryKind::item, stopComputationCaption, menuStopComputation);
   w.setMenuEntryShortcut(stopComputationCaption, stopComputationKeys);
   w.setMenuEntryEnabled(stopComputationCaption, false);  // usable only while a computation runs
@@ -29,6 +31,15 @@ bool buildMenus() {
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation", menuSimulation);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Bootstrap", menuBootstrap);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation Poisson-Gamma", menuPoissonGamma);
+  // Each plot is usable once the computation that feeds it has run.
+  w.appendMenuEntry(4, MenuEntryKind::title, plotsMenuCaption, {});
+  w.appendMenuEntry(4, MenuEntryKind::item, gradientPlotCaption, showGradientPlot);
+  w.appendMenuEntry(4, MenuEntryKind::item, fitPlotCaption, showFitPlot);
+  w.appendMenuEntry(4, MenuEntryKind::item, bootstrapPlotCaption, showBootstrapPlot);
+  w.appendMenuEntry(4, MenuEntryKind::item, studyPlotCaption, showStudyPlot);
+  for (std::string_view caption : {gradientPlotCaption, fitPlotCaption, bootstrapPlotCaption, studyPlotCaption}) {
+    w.setMenuEntryEnabled(caption, false);
+  }
   w.setCloseAction(menuExit);
   return true;
 }

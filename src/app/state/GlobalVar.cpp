@@ -37,6 +37,10 @@ void GlobalVar::resetAll() {
   maxComponents = defaults::maxComponents;
   clearFittedMixture();
   results.reset();
+  gradientPlot.reset();
+  fitPlot.reset();
+  bootstrapPlot.reset();
+  studyPlot.reset();
   editedComponent = 0;
 }
 

@@ -17,6 +17,7 @@
 #include "common/Matrix.h"
 #include "common/SinglePrecision.h"
 #include "settings/Defaults.h"
+#include "windows/PlotSpec.h"
 
 namespace tallyfold {
 
@@ -46,6 +47,18 @@ struct GlobalVar {
   std::int32_t intervalsUnit = 36;
   std::int32_t coverageUnit = 37;
   std::int32_t cutoffUnit = 38;
+  // Plot windows (numbered apart from the text windows).
+  std::int32_t gradientPlotUnit = 1;
+  std::int32_t fitPlotUnit = 2;
+  std::int32_t bootstrapPlotUnit = 3;
+  std::int32_t studyPlotUnit = 4;
+
+  // The plots of the last calculation, bootstrap and simulation study; none
+  // before the first.
+  std::optional<PlotSpec> gradientPlot;
+  std::optional<PlotSpec> fitPlot;
+  std::optional<PlotSpec> bootstrapPlot;
+  std::optional<PlotSpec> studyPlot;
 
   // Count data.
   std::string dataFileName;

@@ -6,9 +6,6 @@
 
 namespace tallyfold {
 
-namespace {
-
-// The type-7 quantile at p in [0, 1] of values sorted ascending (not empty).
 double sortedQuantile(std::span<const double> sorted, double p) {
   const std::size_t n = sorted.size();
   const double h = static_cast<double>(n - 1) * p;  // 0-based: h - 1 of the 1-based rule
@@ -17,8 +14,6 @@ double sortedQuantile(std::span<const double> sorted, double p) {
   if (j + 1 >= n) return sorted[n - 1];
   return sorted[j] + (h - below) * (sorted[j + 1] - sorted[j]);
 }
-
-}  // namespace
 
 PercentileInterval percentileInterval(std::span<const std::optional<std::int32_t>> values, double level) {
   PercentileInterval interval;

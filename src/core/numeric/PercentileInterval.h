@@ -25,6 +25,9 @@ struct PercentileInterval {
   std::int32_t missing = 0;  // values absent
 };
 
+// The type-7 quantile at p in [0, 1] of values sorted ascending (not empty).
+double sortedQuantile(std::span<const double> sorted, double p);
+
 // The interval of the present values at a level in (0, 1). A level outside
 // (0, 1), or NaN, has no quantiles: both bounds are none (the counts are
 // still given).

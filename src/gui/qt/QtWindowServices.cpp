@@ -1,5 +1,7 @@
 #include "qt/QtWindowServices.h"
 
+#include "qt/PlotWindow.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -555,6 +557,42 @@ void QtWindowServices::postToInterface(std::function<void()> task) {
   // Always queued, also on the interface thread: the task runs after what
   // is already waiting there, never inside the caller.
   QMetaObject::invokeMethod(this, [this, task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
+}
+
+void QtWindowServices::showPlot(int number, const PlotSpec& plot) {
+  gui::post(this, [this, number, plot] {
+    QPointer<QMdiSubWindow>& sub = plots_[number];
+    if (!sub) {
+      sub = new QMdiSubWindow;
+      sub->setAttribute(Qt::WA_DeleteOnClose, true);
+      sub->setWindowIcon(blankIcon());
+      mdi_->addSubWindow(sub);
+      sub->resize(760, 460);
+    }
+    auto* window = new PlotWindow(plot);
+    sub->setWidget(window);
+    sub->setWindowTitle(window->windowTitle());
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+  });
+}
+
+PlotWindow* QtWindowServices::plotWindow(int number) const {
+  const QMdiSubWindow* sub = plotSubWindow(number);
+  return sub ? qobject_cast<PlotWindow*>(sub->widget()) : nullptr;
+}
+
+QMdiSubWindow* QtWindowServices::plotSubWindow(int number) const {
+  const auto found = plots_.find(number);
+  return found == plots_.end() ? nullptr : found->second.data();
+}
+
+bool QtWindowServices::savePlotAs() {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  auto* plot = active ? qobject_cast<PlotWindow*>(active->widget()) : nullptr;
+  if (!plot) return false;
+  plot->saveWithDialog();
+  return true;
 }
 
 void QtWindowServices::writeDefaultOutput(std::string_view line) {

@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QMainWindow>
 #include <QObject>
+#include <QPointer>
 #include <QSize>
 #include <atomic>
 #include <functional>
@@ -33,6 +34,7 @@ class QScrollArea;
 
 namespace tallyfold {
 
+class PlotWindow;
 class TextCanvas;
 
 // The frame window. Closing it ends the program, unless a close action is
@@ -89,6 +91,8 @@ class QtWindowServices final : public QObject, public WindowServices {
   bool askYesNo(std::string_view text, std::string_view title) override;
   void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
+  void showPlot(int number, const PlotSpec& plot) override;
+  bool savePlotAs() override;
   void exitProgram() override;
 
   // For the program's start and for tests; interface thread only.
@@ -100,6 +104,9 @@ class QtWindowServices final : public QObject, public WindowServices {
   QDockWidget* outputDock() const { return outputDock_; }
   QStringList defaultOutputLines() const;
   QMenu* menu(int number) const;
+  // Plot window `number`, or nullptr when it is not open.
+  PlotWindow* plotWindow(int number) const;
+  QMdiSubWindow* plotSubWindow(int number) const;
   // The character cell of the child windows' text font.
   QSize cell() const { return cell_; }
 
@@ -125,6 +132,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   QPlainTextEdit* output_;
   std::map<int, QMenu*> menus_;
   std::map<int, std::unique_ptr<ChildWindow>> windows_;
+  std::map<int, QPointer<QMdiSubWindow>> plots_;
   FontBook fonts_;
   QFont textFont_;
   QSize cell_;

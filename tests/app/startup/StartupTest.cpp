@@ -28,6 +28,7 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
   const std::vector<std::tuple<int, K, std::string>> expected{
       {1, K::title, "&File"},
       {1, K::item, "&Open Data"},
+      {1, K::item, "Save Plot As\u2026"},
       {1, K::item, "Stop Computation"},
       {1, K::separator, ""},
       {1, K::item, "E&xit"},
@@ -39,6 +40,11 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
       {3, K::item, "&Start Simulation"},
       {3, K::item, "&Start Bootstrap"},
       {3, K::item, "&Start Simulation Poisson-Gamma"},
+      {4, K::title, "&Plots"},
+      {4, K::item, "&Gradient Function"},
+      {4, K::item, "&Observed and Fitted"},
+      {4, K::item, "&Bootstrap Distribution"},
+      {4, K::item, "&Simulation Estimates"},
   };
   const std::vector<RecordedMenuEntry> menus = rec.menuEntries();
   ASSERT_EQ(menus.size(), expected.size());

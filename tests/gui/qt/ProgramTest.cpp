@@ -28,13 +28,14 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   startProgram(services);
 
   QStringList captions;
-  for (int menu = 1; menu <= 3; ++menu) {
+  for (int menu = 1; menu <= 4; ++menu) {
     captions << services.menu(menu)->title();
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
-  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
+  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
-                                   "&Start Simulation Poisson-Gamma"}));
+                                   "&Start Simulation Poisson-Gamma", "&Plots", "&Gradient Function",
+                                   "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates"}));
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
   EXPECT_TRUE(drawnTexts(services, 12).contains(QStringLiteral("Tallyfold")));
 

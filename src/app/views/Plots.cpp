@@ -1,0 +1,268 @@
+#include "views/Plots.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/FieldLayout.h"
+#include "common/SinglePrecision.h"
+#include "data/CountTable.h"
+#include "estimation/EMtrun_alg.h"
+#include "estimation/FitJudgement.h"
+#include "estimation/GradientCurve.h"
+#include "numeric/PercentileInterval.h"
+#include "windows/WindowServices.h"
+
+namespace tallyfold {
+
+namespace {
+
+std::string fixed(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
+}
+
+struct Mixture {
+  std::vector<double> lambda;
+  std::vector<double> weight;
+};
+
+Mixture recordedFit(const ResultTables& tables, int s) {
+  Mixture fit;
+  for (int j = 1; j <= s; ++j) {
+    fit.lambda.push_back(tables.resLambda(s, j));
+    fit.weight.push_back(tables.resWeight(s, j));
+  }
+  return fit;
+}
+
+int shownFits(std::int32_t numComponents, const ResultTables& tables) {
+  return std::min<int>(numComponents, tables.size());
+}
+
+PlotSeries lineThrough(std::string name, std::vector<PlotPoint> points, SeriesKind kind = SeriesKind::line) {
+  PlotSeries series;
+  series.name = std::move(name);
+  series.kind = kind;
+  series.points = std::move(points);
+  return series;
+}
+
+// e(x), the units beyond m counted in class m, as the fit table counts them.
+std::vector<double> expectedWithTail(const GoodnessOfFit& fit) {
+  std::vector<double> e = fit.expected;
+  if (!e.empty()) e.back() += fit.tailExpected;
+  return e;
+}
+
+std::vector<double> presentValues(std::span<const Estimate> values) {
+  std::vector<double> present;
+  for (const Estimate& v : values) {
+    if (v) present.push_back(*v);
+  }
+  std::sort(present.begin(), present.end());
+  return present;
+}
+
+}  // namespace
+
+std::optional<PlotSpec> gradientPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+                                     const ResultTables& tables, std::stop_token stop) {
+  PlotSpec plot;
+  plot.title = "Gradient Function";
+  plot.xLabel = "theta, mean count of a unit (logarithmic)";
+  plot.logX = true;
+  const double left = single::gridStart;
+  const double right = static_cast<double>(counts.size()) + 1.0;
+  const int shown = shownFits(numComponents, tables);
+  for (int s = 1; s <= shown; ++s) {
+    const Mixture fit = recordedFit(tables, s);
+    std::vector<PlotPoint> curve;
+    for (const auto& [theta, d] : gradientCurve(counts, fit.lambda, fit.weight, gradientCurvePoints, stop)) {
+      curve.push_back({theta, d});
+    }
+    if (stop.stop_requested()) return std::nullopt;
+    PlotView view;
+    view.name = "k = " + std::to_string(s);
+    view.yLabel = "D(theta)";
+    view.series.push_back(lineThrough("D(theta)", std::move(curve)));
+    view.series.push_back(lineThrough("D = 1", {{left, 1.0}, {right, 1.0}}));
+    PlotSeries support = lineThrough("support points", {}, SeriesKind::markers);
+    for (std::size_t j = 0; j < fit.lambda.size(); ++j) {
+      const double at = std::max(fit.lambda[j], left);
+      support.points.push_back({at, gradientFunction(fit.lambda[j], counts, fit.lambda, fit.weight)});
+      support.labels.push_back("mean " + fixed(fit.lambda[j], 4) + ", weight " + fixed(fit.weight[j], 4));
+    }
+    view.series.push_back(std::move(support));
+    const double d0 = judgeMixture(counts, fit.lambda, fit.weight, tables.resMaxGrad[static_cast<std::size_t>(s - 1)])
+                          .identifiability.gradientAtZero;
+    PlotSeries zero = lineThrough("D(0+)", {{left, d0}}, SeriesKind::markers);
+    zero.labels.push_back("D(0+) = " + fixed(d0, 4));
+    view.series.push_back(std::move(zero));
+    plot.views.push_back(std::move(view));
+  }
+  plot.initialView = std::max(0, shown - 1);
+  return plot;
+}
+
+PlotSpec observedFittedPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+                            const ResultTables& tables) {
+  PlotSpec plot;
+  plot.title = "Observed and Fitted";
+  plot.xLabel = "x, times a unit was seen";
+  const int shown = shownFits(numComponents, tables);
+  std::vector<std::pair<std::string, std::vector<double>>> models;
+  for (int s = 1; s <= shown; ++s) {
+    const Mixture fit = recordedFit(tables, s);
+    models.emplace_back("k = " + std::to_string(s),
+                        expectedWithTail(mixtureGoodnessOfFit(counts, fit.lambda, fit.weight)));
+  }
+  const ComparisonModels comparison = comparisonModels(counts);
+  if (comparison.ztnbFit) models.emplace_back("ZTNB", expectedWithTail(*comparison.ztnbFit));
+  models.emplace_back("Poisson", expectedWithTail(comparison.poisson));
+
+  const auto modelLines = [&](bool root) {
+    std::vector<PlotSeries> lines;
+    for (const auto& [name, e] : models) {
+      PlotSeries line = lineThrough(name, {}, SeriesKind::lineWithMarkers);
+      for (std::size_t x = 1; x <= e.size(); ++x) {
+        line.points.push_back({static_cast<double>(x), root ? std::sqrt(e[x - 1]) : e[x - 1]});
+      }
+      lines.push_back(std::move(line));
+    }
+    return lines;
+  };
+
+  PlotView frequencies;
+  frequencies.name = "Frequencies";
+  frequencies.yLabel = "units";
+  PlotSeries observed = lineThrough("observed f(x)", {}, SeriesKind::bars);
+  for (std::size_t x = 1; x <= counts.size(); ++x) {
+    observed.points.push_back({static_cast<double>(x), static_cast<double>(counts[x - 1])});
+  }
+  frequencies.series.push_back(observed);
+  for (PlotSeries& line : modelLines(false)) frequencies.series.push_back(std::move(line));
+  plot.views.push_back(std::move(frequencies));
+
+  // The hanging rootogram (Tukey 1972): each bar of height sqrt f hangs
+  // from sqrt e of the accepted fit, so misfit shows as bars that end above
+  // or below the zero line.
+  PlotView rootogram;
+  rootogram.name = "Hanging rootogram";
+  rootogram.yLabel = "square root of units";
+  const std::vector<double>& accepted = models[static_cast<std::size_t>(std::max(0, shown - 1))].second;
+  PlotSeries hanging = lineThrough("sqrt f(x), hanging from " + models[static_cast<std::size_t>(std::max(0, shown - 1))].first, {},
+                                   SeriesKind::bars);
+  for (std::size_t x = 1; x <= counts.size(); ++x) {
+    const double top = std::sqrt(accepted[x - 1]);
+    hanging.points.push_back({static_cast<double>(x), top});
+    hanging.lower.push_back(top - std::sqrt(static_cast<double>(counts[x - 1])));
+  }
+  rootogram.series.push_back(std::move(hanging));
+  for (PlotSeries& line : modelLines(true)) rootogram.series.push_back(std::move(line));
+  rootogram.series.push_back(lineThrough("zero", {{0.5, 0.0}, {static_cast<double>(counts.size()) + 0.5, 0.0}}));
+  plot.views.push_back(std::move(rootogram));
+  plot.initialView = 0;
+  return plot;
+}
+
+std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width) {
+  const std::vector<double> present = presentValues(values);
+  width = 1.0;
+  if (present.empty()) return {};
+  const double low = present.front();
+  const double high = present.back();
+  const int bins = static_cast<int>(std::ceil(std::log2(static_cast<double>(present.size())))) + 1;
+  width = high > low ? (high - low) / bins : 1.0;
+  std::vector<PlotPoint> bars;
+  for (int b = 0; b < bins; ++b) bars.push_back({low + (b + 0.5) * width, 0.0});
+  for (double v : present) {
+    const int b = std::min(bins - 1, static_cast<int>((v - low) / width));
+    bars[static_cast<std::size_t>(b)].y += 1.0;
+  }
+  return bars;
+}
+
+PlotSpec bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level) {
+  PlotSpec plot;
+  plot.title = "Bootstrap Distribution";
+  plot.xLabel = "population size N";
+  for (int j = 1; j <= tables.estimators(); ++j) {
+    const std::vector<Estimate> row = tables.estimateRow(j);
+    PlotView view;
+    view.name = std::string(studyEstimatorNames[static_cast<std::size_t>(j - 1)]);
+    view.yLabel = "replicates";
+    PlotSeries bars = lineThrough("replicates", {}, SeriesKind::bars);
+    bars.points = histogram(row, bars.barWidth);
+    double height = 1.0;
+    for (const PlotPoint& p : bars.points) height = std::max(height, p.y);
+    view.series.push_back(std::move(bars));
+    const PercentileInterval interval = percentileInterval(row, level);
+    if (interval.lower && interval.upper) {
+      view.series.push_back(lineThrough(levelPercent(level) + " % percentile interval",
+                                        {{*interval.lower, 0.0},
+                                         {*interval.lower, height},
+                                         {*interval.upper, height},
+                                         {*interval.upper, 0.0}}));
+    }
+    const std::size_t at = static_cast<std::size_t>(j - 1);
+    if (at < onData.size() && onData[at]) {
+      const double n = *onData[at];
+      view.series.push_back(lineThrough("estimate on the data", {{n, 0.0}, {n, height}}));
+    }
+    plot.views.push_back(std::move(view));
+  }
+  return plot;
+}
+
+PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
+  PlotSpec plot;
+  plot.title = "Simulation Estimates";
+  plot.xLabel = "estimator";
+  PlotView view;
+  view.name = "Estimates";
+  view.yLabel = "population size N";
+  PlotSeries boxes = lineThrough("estimates of the replicates", {}, SeriesKind::boxes);
+  for (int j = 1; j <= tables.estimators(); ++j) {
+    plot.categories.emplace_back(studyEstimatorNames[static_cast<std::size_t>(j - 1)]);
+    const std::vector<double> present = presentValues(tables.estimateRow(j));
+    if (present.empty()) {
+      boxes.boxes.push_back({NAN, NAN, NAN, NAN, NAN});
+      continue;
+    }
+    boxes.boxes.push_back({present.front(), sortedQuantile(present, 0.25), sortedQuantile(present, 0.5),
+                           sortedQuantile(present, 0.75), present.back()});
+  }
+  view.series.push_back(std::move(boxes));
+  const double n = populationSize;
+  view.series.push_back(lineThrough("known N = " + std::to_string(populationSize),
+                                    {{-0.5, n}, {static_cast<double>(tables.estimators()) - 0.5, n}}));
+  plot.views.push_back(std::move(view));
+  return plot;
+}
+
+namespace {
+
+void showStored(const std::optional<PlotSpec>& plot, int unit) {
+  if (!plot) {
+    windows().messageBox("No results to plot!", "Error");
+    return;
+  }
+  windows().showPlot(unit, *plot);
+}
+
+}  // namespace
+
+void showGradientPlot() { showStored(globalVar().gradientPlot, globalVar().gradientPlotUnit); }
+void showFitPlot() { showStored(globalVar().fitPlot, globalVar().fitPlotUnit); }
+void showBootstrapPlot() { showStored(globalVar().bootstrapPlot, globalVar().bootstrapPlotUnit); }
+void showStudyPlot() { showStored(globalVar().studyPlot, globalVar().studyPlotUnit); }
+
+void savePlot() {
+  if (!windows().savePlotAs()) windows().messageBox("The active window is not a plot.", "Save Plot As");
+}
+
+}  // namespace tallyfold

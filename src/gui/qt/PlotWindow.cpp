@@ -1,0 +1,265 @@
+#include "qt/PlotWindow.h"
+
+#include <QAreaSeries>
+#include <QBarCategoryAxis>
+#include <QBoxPlotSeries>
+#include <QBoxSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QMenu>
+#include <QPainter>
+#include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tallyfold {
+
+namespace {
+
+QString text(const std::string& s) { return QString::fromStdString(s); }
+
+QString number(double v) { return QString::number(v, 'g', 6); }
+
+// Tooltips: the value under the cursor, with the point's own words.
+void addTooltips(QXYSeries* series, const PlotSeries& spec) {
+  QObject::connect(series, &QXYSeries::hovered, series, [series, spec](const QPointF& point, bool state) {
+    if (!state) {
+      QToolTip::hideText();
+      return;
+    }
+    QString tip = series->name() + ": " + number(point.x()) + ", " + number(point.y());
+    for (std::size_t i = 0; i < spec.points.size() && i < spec.labels.size(); ++i) {
+      if (std::abs(spec.points[i].x - point.x()) <= 1e-9 * std::max(1.0, std::abs(point.x()))) {
+        tip = series->name() + ": " + text(spec.labels[i]);
+      }
+    }
+    QToolTip::showText(QCursor::pos(), tip);
+  });
+}
+
+// Bars as one filled area: a step outline up to each bar's top and back to
+// its bottom.
+QAreaSeries* barArea(const PlotSeries& spec) {
+  auto* upper = new QLineSeries;
+  auto* lower = new QLineSeries;
+  const double half = spec.barWidth / 2.0;
+  for (std::size_t i = 0; i < spec.points.size(); ++i) {
+    const PlotPoint& p = spec.points[i];
+    const double bottom = i < spec.lower.size() ? spec.lower[i] : 0.0;
+    upper->append({QPointF(p.x - half, bottom), QPointF(p.x - half, p.y), QPointF(p.x + half, p.y),
+                   QPointF(p.x + half, bottom)});
+    lower->append({QPointF(p.x - half, bottom), QPointF(p.x - half, bottom), QPointF(p.x + half, bottom),
+                   QPointF(p.x + half, bottom)});
+  }
+  auto* area = new QAreaSeries(upper, lower);
+  return area;
+}
+
+}  // namespace
+
+PlotWindow::PlotWindow(PlotSpec plot, QWidget* parent) : QWidget(parent), plot_(std::move(plot)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  if (plot_.views.size() > 1) {
+    selector_ = new QComboBox;
+    for (const PlotView& v : plot_.views) selector_->addItem(text(v.name));
+    layout->addWidget(selector_);
+    connect(selector_, &QComboBox::currentIndexChanged, this, [this](int index) { showView(index); });
+  }
+  view_ = new QChartView;
+  view_->setRenderHint(QPainter::Antialiasing);
+  layout->addWidget(view_, 1);
+  setWindowTitle(text(plot_.title));
+  showView(std::clamp(plot_.initialView, 0, std::max(0, static_cast<int>(plot_.views.size()) - 1)));
+}
+
+QChart* PlotWindow::chart() const { return view_->chart(); }
+
+void PlotWindow::showView(int index) {
+  if (index < 0 || index >= static_cast<int>(plot_.views.size())) return;
+  current_ = index;
+  if (selector_ && selector_->currentIndex() != index) selector_->setCurrentIndex(index);
+  const PlotView& spec = plot_.views[static_cast<std::size_t>(index)];
+  auto* chart = new QChart;
+  chart->setTitle(text(plot_.title) + (plot_.views.size() > 1 ? " (" + text(spec.name) + ")" : QString()));
+  chart->legend()->setAlignment(Qt::AlignBottom);
+
+  QAbstractAxis* xAxis = nullptr;
+  if (!plot_.categories.empty()) {
+    auto* categories = new QBarCategoryAxis;
+    for (const std::string& c : plot_.categories) categories->append(text(c));
+    xAxis = categories;
+  } else if (plot_.logX) {
+    auto* log = new QLogValueAxis;
+    log->setBase(10.0);
+    log->setLabelFormat("%g");
+    log->setMinorTickCount(-1);
+    xAxis = log;
+  } else {
+    auto* linear = new QValueAxis;
+    linear->setLabelFormat("%g");
+    xAxis = linear;
+  }
+  xAxis->setTitleText(text(plot_.xLabel));
+  auto* yAxis = new QValueAxis;
+  yAxis->setTitleText(text(spec.yLabel));
+  yAxis->setLabelFormat("%g");
+  chart->addAxis(xAxis, Qt::AlignBottom);
+  chart->addAxis(yAxis, Qt::AlignLeft);
+
+  double yMin = std::numeric_limits<double>::infinity();
+  double yMax = -yMin;
+  double xMin = yMin;
+  double xMax = -yMin;
+  const auto extend = [&](double x, double y) {
+    if (std::isfinite(y)) {
+      yMin = std::min(yMin, y);
+      yMax = std::max(yMax, y);
+    }
+    if (std::isfinite(x)) {
+      xMin = std::min(xMin, x);
+      xMax = std::max(xMax, x);
+    }
+  };
+
+  for (const PlotSeries& s : spec.series) {
+    QAbstractSeries* series = nullptr;
+    switch (s.kind) {
+      case SeriesKind::line:
+      case SeriesKind::lineWithMarkers: {
+        auto* line = new QLineSeries;
+        for (const PlotPoint& p : s.points) line->append(p.x, p.y);
+        line->setPointsVisible(s.kind == SeriesKind::lineWithMarkers);
+        addTooltips(line, s);
+        series = line;
+        break;
+      }
+      case SeriesKind::markers: {
+        auto* scatter = new QScatterSeries;
+        scatter->setMarkerSize(10.0);
+        for (const PlotPoint& p : s.points) scatter->append(p.x, p.y);
+        addTooltips(scatter, s);
+        series = scatter;
+        break;
+      }
+      case SeriesKind::bars: {
+        QAreaSeries* area = barArea(s);
+        QColor fill(70, 130, 180, 150);
+        area->setBrush(fill);
+        area->setPen(QPen(fill.darker(), 1.0));
+        addTooltips(area->upperSeries(), s);
+        for (std::size_t i = 0; i < s.lower.size(); ++i) extend(s.points[i].x, s.lower[i]);
+        if (s.lower.empty()) extend(s.points.empty() ? 0.0 : s.points.front().x, 0.0);
+        for (const PlotPoint& p : s.points) {
+          extend(p.x - s.barWidth / 2.0, p.y);
+          extend(p.x + s.barWidth / 2.0, p.y);
+        }
+        series = area;
+        break;
+      }
+      case SeriesKind::boxes: {
+        auto* boxes = new QBoxPlotSeries;
+        for (std::size_t i = 0; i < s.boxes.size(); ++i) {
+          const auto& b = s.boxes[i];
+          auto* set = new QBoxSet(i < plot_.categories.size() ? text(plot_.categories[i]) : QString());
+          if (std::isfinite(b[0])) {
+            set->setValue(QBoxSet::LowerExtreme, b[0]);
+            set->setValue(QBoxSet::LowerQuartile, b[1]);
+            set->setValue(QBoxSet::Median, b[2]);
+            set->setValue(QBoxSet::UpperQuartile, b[3]);
+            set->setValue(QBoxSet::UpperExtreme, b[4]);
+            for (double v : b) extend(std::numeric_limits<double>::quiet_NaN(), v);
+          }
+          boxes->append(set);
+        }
+        connect(boxes, &QBoxPlotSeries::hovered, boxes, [](bool state, QBoxSet* set) {
+          if (!state || !set) {
+            QToolTip::hideText();
+            return;
+          }
+          QToolTip::showText(QCursor::pos(), set->label() + ": median " + number(set->at(QBoxSet::Median)) +
+                                                 ", quartiles " + number(set->at(QBoxSet::LowerQuartile)) + " to " +
+                                                 number(set->at(QBoxSet::UpperQuartile)) + ", range " +
+                                                 number(set->at(QBoxSet::LowerExtreme)) + " to " +
+                                                 number(set->at(QBoxSet::UpperExtreme)));
+        });
+        series = boxes;
+        break;
+      }
+    }
+    if (s.kind != SeriesKind::bars && s.kind != SeriesKind::boxes) {
+      for (const PlotPoint& p : s.points) extend(p.x, p.y);
+    }
+    series->setName(text(s.name));
+    chart->addSeries(series);
+    series->attachAxis(xAxis);
+    series->attachAxis(yAxis);
+  }
+  if (std::isfinite(yMin)) {
+    const double pad = yMax > yMin ? 0.05 * (yMax - yMin) : 1.0;
+    yAxis->setRange(std::min(0.0, yMin) < 0.0 ? yMin - pad : std::min(0.0, yMin), yMax + pad);
+  }
+  if (plot_.categories.empty() && std::isfinite(xMin) && xMax >= xMin) {
+    if (plot_.logX) {
+      xAxis->setRange(xMin, xMax);
+    } else {
+      const double pad = xMax > xMin ? 0.02 * (xMax - xMin) : 1.0;
+      xAxis->setRange(xMin - pad, xMax + pad);
+    }
+  }
+  QChart* old = view_->chart();
+  view_->setChart(chart);
+  delete old;
+}
+
+bool PlotWindow::save(const QString& path, QSize size) const {
+  const QSize target = size.isEmpty() ? view_->size() : size;
+  if (target.isEmpty()) return false;
+  if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(target);
+    svg.setViewBox(QRect(QPoint(0, 0), target));
+    svg.setTitle(chart()->title());
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    view_->render(&painter, QRectF(QPointF(0, 0), target), view_->rect());
+    return painter.end();
+  }
+  QImage image(target, QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  view_->render(&painter, QRectF(QPointF(0, 0), target), view_->rect());
+  painter.end();
+  return image.save(path, "PNG");
+}
+
+bool PlotWindow::saveWithDialog() {
+  QString filter;
+  const QString path =
+      QFileDialog::getSaveFileName(this, tr("Save Plot As"), text(plot_.title) + ".png",
+                                   tr("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  if (path.isEmpty()) return false;
+  return save(path);
+}
+
+void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu menu(this);
+  menu.addAction(tr("Save Plot As\u2026"), this, [this] { saveWithDialog(); });
+  menu.exec(event->globalPos());
+}
+
+}  // namespace tallyfold
