@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -222,10 +223,11 @@ PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
   PlotSpec plot;
   plot.title = "Simulation Estimates";
   plot.xLabel = "estimator";
-  PlotView view;
-  view.name = "Estimates";
-  view.yLabel = "population size N";
+  // Tukey's box plot (Tukey 1977, Exploratory Data Analysis): whiskers to
+  // the last values within 1.5 interquartile ranges of the quartiles, the
+  // values beyond them as markers.
   PlotSeries boxes = lineThrough("estimates of the replicates", {}, SeriesKind::boxes);
+  PlotSeries outliers = lineThrough("beyond the whiskers", {}, SeriesKind::markers);
   for (int j = 1; j <= tables.estimators(); ++j) {
     plot.categories.emplace_back(studyEstimatorNames[static_cast<std::size_t>(j - 1)]);
     const std::vector<double> present = presentValues(tables.estimateRow(j));
@@ -233,14 +235,46 @@ PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
       boxes.boxes.push_back({NAN, NAN, NAN, NAN, NAN});
       continue;
     }
-    boxes.boxes.push_back({present.front(), sortedQuantile(present, 0.25), sortedQuantile(present, 0.5),
-                           sortedQuantile(present, 0.75), present.back()});
+    const double q1 = sortedQuantile(present, 0.25);
+    const double q3 = sortedQuantile(present, 0.75);
+    const double reach = 1.5 * (q3 - q1);
+    double low = q1;
+    double high = q3;
+    for (double v : present) {
+      if (v < q1 - reach || v > q3 + reach) {
+        outliers.points.push_back({static_cast<double>(j - 1), v});
+        outliers.labels.push_back(plot.categories.back() + " " + fixed(v, 0));
+        continue;
+      }
+      low = std::min(low, v);
+      high = std::max(high, v);
+    }
+    boxes.boxes.push_back({low, q1, sortedQuantile(present, 0.5), q3, high});
   }
-  view.series.push_back(std::move(boxes));
   const double n = populationSize;
-  view.series.push_back(lineThrough("known N = " + std::to_string(populationSize),
-                                    {{-0.5, n}, {static_cast<double>(tables.estimators()) - 0.5, n}}));
-  plot.views.push_back(std::move(view));
+  const PlotSeries known = lineThrough("known N = " + std::to_string(populationSize),
+                                       {{-0.5, n}, {static_cast<double>(tables.estimators()) - 0.5, n}});
+  // Estimates that spread over more than a factor of 20 are read on the
+  // logarithmic axis first.
+  double smallest = std::numeric_limits<double>::infinity();
+  double largest = 0.0;
+  for (const auto& b : boxes.boxes) {
+    if (std::isfinite(b[0])) smallest = std::min(smallest, b[0]);
+    if (std::isfinite(b[4])) largest = std::max(largest, b[4]);
+  }
+  for (const PlotPoint& p : outliers.points) {
+    smallest = std::min(smallest, p.y);
+    largest = std::max(largest, p.y);
+  }
+  plot.initialView = smallest > 0.0 && largest > 20.0 * smallest ? 1 : 0;
+  for (bool logY : {false, true}) {
+    PlotView view;
+    view.name = logY ? "Estimates, logarithmic axis" : "Estimates";
+    view.yLabel = logY ? "population size N (logarithmic)" : "population size N";
+    view.logY = logY;
+    view.series = {boxes, outliers, known};
+    plot.views.push_back(std::move(view));
+  }
   return plot;
 }
 

@@ -19,7 +19,8 @@ enum class SeriesKind {
   lineWithMarkers,  // the same with a marker at each point
   markers,          // markers only
   bars,             // a bar of barWidth centred at each x, from lower (or 0) up to y
-  boxes,            // one box per category: boxes[i] = min, lower quartile, median, upper quartile, max
+  boxes,            // one box per category: boxes[i] = lower whisker, lower quartile, median,
+                    // upper quartile, upper whisker
 };
 
 struct PlotSeries {
@@ -35,6 +36,7 @@ struct PlotSeries {
 struct PlotView {
   std::string name;  // in the selector
   std::string yLabel;
+  bool logY = false;  // a logarithmic value axis (every value above 0)
   std::vector<PlotSeries> series;
 };
 

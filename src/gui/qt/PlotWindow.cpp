@@ -113,12 +113,24 @@ void PlotWindow::showView(int index) {
     xAxis = linear;
   }
   xAxis->setTitleText(text(plot_.xLabel));
-  auto* yAxis = new QValueAxis;
+  QAbstractAxis* yAxis = nullptr;
+  if (spec.logY) {
+    auto* log = new QLogValueAxis;
+    log->setBase(10.0);
+    log->setLabelFormat("%g");
+    log->setMinorTickCount(-1);
+    yAxis = log;
+  } else {
+    auto* linear = new QValueAxis;
+    linear->setLabelFormat("%g");
+    yAxis = linear;
+  }
   yAxis->setTitleText(text(spec.yLabel));
-  yAxis->setLabelFormat("%g");
   chart->addAxis(xAxis, Qt::AlignBottom);
   chart->addAxis(yAxis, Qt::AlignLeft);
 
+  // Bars and boxes stand on zero; curves get the range of their values.
+  bool fromZero = false;
   double yMin = std::numeric_limits<double>::infinity();
   double yMax = -yMin;
   double xMin = yMin;
@@ -155,6 +167,7 @@ void PlotWindow::showView(int index) {
         break;
       }
       case SeriesKind::bars: {
+        fromZero = true;
         QAreaSeries* area = barArea(s);
         QColor fill(70, 130, 180, 150);
         area->setBrush(fill);
@@ -170,6 +183,7 @@ void PlotWindow::showView(int index) {
         break;
       }
       case SeriesKind::boxes: {
+        fromZero = true;
         auto* boxes = new QBoxPlotSeries;
         for (std::size_t i = 0; i < s.boxes.size(); ++i) {
           const auto& b = s.boxes[i];
@@ -207,17 +221,25 @@ void PlotWindow::showView(int index) {
     series->attachAxis(xAxis);
     series->attachAxis(yAxis);
   }
+  // Linear axes end on round numbers a little beyond the data; logarithmic
+  // ones a factor beyond, so markers at the ends stay whole.
+  const auto fit = [](QAbstractAxis* axis, double low, double high, double pad) {
+    if (auto* linear = qobject_cast<QValueAxis*>(axis)) {
+      linear->setRange(low - pad, high + pad);
+      linear->applyNiceNumbers();
+      // Counts and sizes do not go below 0: neither does their axis.
+      if (low >= 0.0 && linear->min() < 0.0) linear->setMin(0.0);
+    } else if (low > 0.0) {
+      axis->setRange(low / 1.5, high * 1.5);
+    }
+  };
   if (std::isfinite(yMin)) {
-    const double pad = yMax > yMin ? 0.05 * (yMax - yMin) : 1.0;
-    yAxis->setRange(std::min(0.0, yMin) < 0.0 ? yMin - pad : std::min(0.0, yMin), yMax + pad);
+    if (fromZero && !spec.logY) yMin = std::min(0.0, yMin);
+    const double span = yMax > yMin ? yMax - yMin : std::max(1.0, std::abs(yMax));
+    fit(yAxis, yMin, yMax, (fromZero && yMin >= 0.0) ? 0.0 : 0.05 * span);
   }
   if (plot_.categories.empty() && std::isfinite(xMin) && xMax >= xMin) {
-    if (plot_.logX) {
-      xAxis->setRange(xMin, xMax);
-    } else {
-      const double pad = xMax > xMin ? 0.02 * (xMax - xMin) : 1.0;
-      xAxis->setRange(xMin - pad, xMax + pad);
-    }
+    fit(xAxis, xMin, xMax, xMax > xMin ? 0.02 * (xMax - xMin) : 1.0);
   }
   QChart* old = view_->chart();
   view_->setChart(chart);

@@ -58,6 +58,11 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
   // Stopping is usable only while a computation runs; Esc triggers it.
   EXPECT_FALSE(rec.menuEntryEnabled("Stop Computation"));
   EXPECT_EQ(rec.menuEntryShortcut("Stop Computation"), "Esc");
+  // Results and plots wait for the computations that feed them.
+  for (const char* caption : {"&Goodness of Fit", "&Gradient Function", "&Observed and Fitted",
+                              "&Bootstrap Distribution", "&Simulation Estimates"}) {
+    EXPECT_FALSE(rec.menuEntryEnabled(caption)) << caption;
+  }
 }
 
 TEST_F(Startup, StatusWindowShowsTheFirstLineAndTheStatusBarWaits) {

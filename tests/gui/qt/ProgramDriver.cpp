@@ -100,6 +100,11 @@ bool bootstrap(QtWindowServices& services, int timeoutMs) {
       services, 3, QStringLiteral("&Start Bootstrap"), [](QWidget*) {}, globalVar().simResultsUnit, timeoutMs);
 }
 
+bool simulate(QtWindowServices& services, int timeoutMs) {
+  return runComputation(
+      services, 3, QStringLiteral("&Start Simulation"), [](QWidget*) {}, globalVar().simResultsUnit, timeoutMs);
+}
+
 QStringList drawnTexts(const QtWindowServices& services, int number) {
   QStringList texts;
   if (const TextCanvas* canvas = services.canvas(number)) {

@@ -26,6 +26,9 @@ bool calculate(QtWindowServices& services, const QString& criterion, int timeout
 // returns when the bootstrap has ended (false on time-out).
 bool bootstrap(QtWindowServices& services, int timeoutMs = 60000);
 
+// Chooses "&Start Simulation" and presses OK on dialog 102 as it stands;
+// returns when the study has ended (false on time-out).
+bool simulate(QtWindowServices& services, int timeoutMs = 60000);
 // The texts drawn into child window `number`, in drawing order.
 QStringList drawnTexts(const QtWindowServices& services, int number);
 

@@ -3,11 +3,17 @@
 // and with further files the goodness-of-fit window, the cut-off analysis
 // and the confidence intervals of a bootstrap.
 //   tallyfold_screenshots EXAMPLE DATA_PNG RESULTS_PNG [FIT_PNG [CUTOFF_PNG [INTERVALS_PNG]]]
+// or the four plot windows, as DIR/plot-gradient.png, plot-fit.png,
+// plot-bootstrap.png and plot-simulation.png:
+//   tallyfold_screenshots --plots EXAMPLE DIR
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
+#include <QAction>
+#include <QMenu>
 #include <cstdio>
+#include <string_view>
 
 #include "ProgramDriver.h"
 #include "QtTestSupport.h"
@@ -15,7 +21,47 @@
 #include "commands/Cutoff.h"
 #include "views/GoodnessOfFitView.h"
 
+namespace {
+
+// The frame with plot window `unit` maximised, after its menu entry.
+bool shootPlot(tallyfold::QtWindowServices& services, const QString& caption, int unit, const QString& path) {
+  for (QAction* a : services.menu(4)->actions()) {
+    if (a->text() == caption) a->trigger();
+  }
+  tallyfold::processEventsUntil([&] { return services.plotSubWindow(unit) != nullptr; });
+  QMdiSubWindow* window = services.plotSubWindow(unit);
+  if (!window) return false;
+  window->showMaximized();
+  tallyfold::processEventsUntil([] { return false; }, 700);
+  return services.frame()->grab().save(path);
+}
+
+int plots(int argc, char** argv) {
+  QApplication app(argc, argv);
+  tallyfold::QtWindowServices services;
+  tallyfold::startProgram(services);
+  tallyfold::openDataFile(services, QString::fromLocal8Bit(argv[2]));
+  if (!tallyfold::processEventsUntil([] { return tallyfold::globalVar().dataAvailable == 1; })) return 2;
+  if (!tallyfold::calculate(services, QStringLiteral("NPMLE"))) return 4;
+  const QString dir = QString::fromLocal8Bit(argv[3]);
+  tallyfold::GlobalVar& g = tallyfold::globalVar();
+  if (!shootPlot(services, QStringLiteral("&Gradient Function"), g.gradientPlotUnit, dir + "/plot-gradient.png")) return 5;
+  if (!shootPlot(services, QStringLiteral("&Observed and Fitted"), g.fitPlotUnit, dir + "/plot-fit.png")) return 6;
+  g.numReplications = 200;
+  if (!tallyfold::bootstrap(services, 600000)) return 7;
+  if (!shootPlot(services, QStringLiteral("&Bootstrap Distribution"), g.bootstrapPlotUnit, dir + "/plot-bootstrap.png")) return 8;
+  g.numReplications = 30;
+  g.evaluatePerBootstrap = 0;
+  if (!tallyfold::simulate(services, 600000)) return 9;
+  if (!shootPlot(services, QStringLiteral("&Simulation Estimates"), g.studyPlotUnit, dir + "/plot-simulation.png")) return 10;
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--plots") return plots(argc, argv);
   if (argc < 4 || argc > 7) {
     std::fprintf(stderr, "usage: %s EXAMPLE DATA_PNG RESULTS_PNG [FIT_PNG [CUTOFF_PNG [INTERVALS_PNG]]]\n", argv[0]);
     return 1;
