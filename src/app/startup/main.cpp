@@ -7,6 +7,7 @@
 #include "startup/startWin.h"
 #include "commands/Cutoff.h"
 #include "views/GoodnessOfFitView.h"
+#include "views/HelpView.h"
 #include "views/Plots.h"
 
 namespace tallyfold {
@@ -40,6 +41,12 @@ bool buildMenus() {
   for (std::string_view caption : {gradientPlotCaption, fitPlotCaption, bootstrapPlotCaption, studyPlotCaption}) {
     w.setMenuEntryEnabled(caption, false);
   }
+  w.appendMenuEntry(5, MenuEntryKind::title, helpMenuCaption, {});
+  w.appendMenuEntry(5, MenuEntryKind::item, guideCaption, showGuide);
+  w.appendMenuEntry(5, MenuEntryKind::item, aboutCaption, showAbout);
+  w.setMenuEntryShortcut("&Open Data", "Ctrl+O");
+  w.setMenuEntryShortcut("E&xit", "Ctrl+Q");
+  w.setMenuEntryShortcut(guideCaption, "F1");
   w.setCloseAction(menuExit);
   return true;
 }

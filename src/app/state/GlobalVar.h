@@ -47,6 +47,7 @@ struct GlobalVar {
   std::int32_t intervalsUnit = 36;
   std::int32_t coverageUnit = 37;
   std::int32_t cutoffUnit = 38;
+  std::int32_t guideUnit = 39;
   // Plot windows (numbered apart from the text windows).
   std::int32_t gradientPlotUnit = 1;
   std::int32_t fitPlotUnit = 2;

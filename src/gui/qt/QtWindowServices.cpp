@@ -4,11 +4,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeySequence>
 #include <QPixmap>
@@ -308,6 +310,16 @@ void QtWindowServices::openWindow(int number, std::string_view title) {
       created->sub->setWidget(created->scroll);
       created->sub->setWindowIcon(blankIcon());
       created->font = fonts_.font("");
+      // "Copy" (Ctrl+C, and the canvas's context menu): everything the
+      // window shows, as plain text.
+      auto* copy = new QAction(QStringLiteral("Copy"), created->sub);
+      copy->setShortcut(QKeySequence::Copy);
+      copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      connect(copy, &QAction::triggered, created->canvas,
+              [canvas = created->canvas] { QGuiApplication::clipboard()->setText(canvas->plainText()); });
+      created->sub->addAction(copy);
+      created->canvas->addAction(copy);
+      created->canvas->setContextMenuPolicy(Qt::ActionsContextMenu);
       mdi_->addSubWindow(created->sub);
       created->sub->resize(initialColumns * cell_.width(), initialRows * cell_.height());
       w = created.get();

@@ -1,6 +1,7 @@
 #include "qt/TextCanvas.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -176,6 +177,29 @@ void TextCanvas::paintEvent(QPaintEvent* event) {
     }
     top += cell_.height();
   }
+}
+
+QString TextCanvas::plainText() const {
+  std::vector<const CanvasText*> drawn;
+  for (const CanvasText& t : texts_) drawn.push_back(&t);
+  std::stable_sort(drawn.begin(), drawn.end(), [](const CanvasText* a, const CanvasText* b) {
+    return a->topLeft.y() != b->topLeft.y() ? a->topLeft.y() < b->topLeft.y() : a->topLeft.x() < b->topLeft.x();
+  });
+  QStringList rows;
+  const int cellWidth = std::max(1, cell_.width());
+  for (std::size_t i = 0; i < drawn.size();) {
+    QString row;
+    const int y = drawn[i]->topLeft.y();
+    for (; i < drawn.size() && drawn[i]->topLeft.y() == y; ++i) {
+      const int column = drawn[i]->topLeft.x() / cellWidth;
+      if (!row.isEmpty()) row += ' ';
+      if (row.size() < column) row += QString(column - row.size(), ' ');
+      row += drawn[i]->text;
+    }
+    rows << row;
+  }
+  for (const CanvasTextLine& line : lines_) rows << line.text;
+  return rows.join('\n');
 }
 
 }  // namespace tallyfold

@@ -65,6 +65,10 @@ class TextCanvas : public QWidget {
   void addLine(const QColor& colour, QPoint from, QPoint to);
 
   const std::deque<CanvasTextLine>& lines() const { return lines_; }
+  // Everything it shows as plain text: the drawn texts row by row (texts
+  // that share a top edge form one row, placed at the character column of
+  // their left edge, at least one blank apart), then the text lines.
+  QString plainText() const;
   const std::vector<CanvasText>& texts() const { return texts_; }
   const std::vector<CanvasLine>& drawnLines() const { return drawnLines_; }
   QColor background() const { return background_; }

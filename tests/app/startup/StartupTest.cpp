@@ -45,6 +45,9 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
       {4, K::item, "&Observed and Fitted"},
       {4, K::item, "&Bootstrap Distribution"},
       {4, K::item, "&Simulation Estimates"},
+      {5, K::title, "&Help"},
+      {5, K::item, "Guide"},
+      {5, K::item, "About"},
   };
   const std::vector<RecordedMenuEntry> menus = rec.menuEntries();
   ASSERT_EQ(menus.size(), expected.size());
@@ -58,11 +61,26 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
   // Stopping is usable only while a computation runs; Esc triggers it.
   EXPECT_FALSE(rec.menuEntryEnabled("Stop Computation"));
   EXPECT_EQ(rec.menuEntryShortcut("Stop Computation"), "Esc");
+  EXPECT_EQ(rec.menuEntryShortcut("&Open Data"), "Ctrl+O");
+  EXPECT_EQ(rec.menuEntryShortcut("E&xit"), "Ctrl+Q");
+  EXPECT_EQ(rec.menuEntryShortcut("Guide"), "F1");
   // Results and plots wait for the computations that feed them.
   for (const char* caption : {"&Goodness of Fit", "&Gradient Function", "&Observed and Fitted",
                               "&Bootstrap Distribution", "&Simulation Estimates"}) {
     EXPECT_FALSE(rec.menuEntryEnabled(caption)) << caption;
   }
+}
+
+// The guide shows its text file line by line, every line within the window.
+TEST_F(Startup, GuideShowsItsTextFile) {
+  rec.clickMenu("Guide");
+  const RecordedWindow guide = rec.window(globalVar().guideUnit);
+  EXPECT_EQ(guide.title, "Guide");
+  ASSERT_GT(guide.lines.size(), 20u);
+  EXPECT_EQ(guide.lines[0], "Tallyfold guide: what the results mean");
+  for (const std::string& line : guide.lines) EXPECT_LE(line.size(), 90u) << line;
+  rec.clickMenu("About");
+  EXPECT_EQ(rec.messageBoxes().back().text.rfind("Tallyfold 0.1.0", 0), 0u);
 }
 
 TEST_F(Startup, StatusWindowShowsTheFirstLineAndTheStatusBarWaits) {

@@ -2,6 +2,8 @@
 // calculate, run a bootstrap, look at the windows.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,14 +30,15 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   startProgram(services);
 
   QStringList captions;
-  for (int menu = 1; menu <= 4; ++menu) {
+  for (int menu = 1; menu <= 5; ++menu) {
     captions << services.menu(menu)->title();
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
   EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
                                    "&Start Simulation Poisson-Gamma", "&Plots", "&Gradient Function",
-                                   "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates"}));
+                                   "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates",
+                                   "&Help", "Guide", "About"}));
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
   EXPECT_TRUE(drawnTexts(services, 12).contains(QStringLiteral("Tallyfold")));
 
@@ -58,6 +61,19 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   EXPECT_TRUE(results.contains(QStringLiteral(" Chao   f0=f1*f1/(2*f2)")));
   // The Chao row of the cottontail data: 43 * 43 / (2 * 16) = 57.8 -> 58.
   EXPECT_TRUE(results.contains(QStringLiteral("  n0") + QString(15, QChar(0x20)) + QStringLiteral("58"))) << results.join('\n').toStdString();
+
+  // Copy (Ctrl+C) puts what the window shows on the clipboard as plain text.
+  QMdiSubWindow* resultsWindow = services.subWindow(25);
+  ASSERT_NE(resultsWindow, nullptr);
+  QAction* copy = nullptr;
+  for (QAction* a : resultsWindow->actions()) {
+    if (a->text() == QStringLiteral("Copy")) copy = a;
+  }
+  ASSERT_NE(copy, nullptr);
+  copy->trigger();
+  const QString copied = QGuiApplication::clipboard()->text();
+  EXPECT_EQ(copied, services.canvas(25)->plainText());
+  EXPECT_TRUE(copied.contains(QStringLiteral("Chao   f0=f1*f1/(2*f2)")));
 
   setWindowServices(nullptr);
 }
