@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -223,6 +224,65 @@ std::vector<CutoffRow> cutoffRows(const EstimateOptions& options, std::span<cons
   return rows;
 }
 
+// A CSV field: as it stands, or quoted (quotes doubled) when it holds a
+// separator, a quote or a line end (RFC 4180).
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+// Full precision: the shortest text that reads back to the same double.
+std::string csvNumber(double value) { return std::isfinite(value) ? shortestReal(value) : std::string(); }
+std::string csvNumber(const WholeEstimate& value) { return value ? csvNumber(*value) : std::string(); }
+
+std::string csvList(const std::vector<double>& values) {
+  std::string list;
+  for (double v : values) list += (list.empty() ? "" : " ") + shortestReal(v);
+  return list;
+}
+
+// One row per recorded fit, then one per closed form, the negative
+// binomial, the ZTNB maximum likelihood and the Poisson; empty cells where a
+// value does not apply or does not exist.
+void printCsv(std::ostream& out, std::span<const std::int32_t> counts, std::int64_t n, const SearchResult& search,
+              const ClosedFormRows& closedForm, const ClosedFormEstimate& negBin, const std::optional<FitChecks>& checks) {
+  out << "estimator,components,n0,n,logLikelihood,bic,aic,chi2,df,pValue,maxGradient,lambda,weight,note\n";
+  for (std::size_t i = 0; i < search.records.size(); ++i) {
+    const FitRecord& r = search.records[i];
+    std::string gof = ",,,";
+    if (checks && i < checks->fits.size()) {
+      const GoodnessOfFit& g = checks->fits[i].fit;
+      gof = csvNumber(g.aic) + "," + csvNumber(g.chiSquare) + "," + std::to_string(g.degreesOfFreedom) + "," +
+            (g.pValue ? csvNumber(*g.pValue) : std::string());
+    }
+    out << "NPMLE," << r.lambda.size() << "," << csvNumber(r.n0) << "," << csvNumber(r.nall) << ","
+        << csvNumber(r.logLik) << "," << csvNumber(r.bic) << "," << gof << "," << csvNumber(r.maxGradient) << ","
+        << csvList(r.lambda) << "," << csvList(r.weight) << ","
+        << (search.estimable && static_cast<std::int32_t>(i) + 1 == search.numComponents ? "accepted" : "") << "\n";
+  }
+  const auto closedRow = [&out](const std::string& name, const ClosedFormEstimate& row) {
+    out << csvField(name) << ",," << csvNumber(row.n0) << "," << csvNumber(row.n) << ",,,,,,,,,," << csvField(row.reason)
+        << "\n";
+  };
+  for (std::size_t i = 0; i < closedForm.zelterman.size(); ++i) closedRow("Z" + std::to_string(i + 1), closedForm.zelterman[i]);
+  closedRow("Chao", closedForm.chao);
+  closedRow("PMLE(negB)", negBin);
+  const ZtnbFit ztnb = checks ? checks->models.ztnb : ztnbMle(counts);
+  const bool finite = ztnb.n0 && (ztnb.status == ZtnbStatus::estimated || ztnb.status == ZtnbStatus::poissonLimit);
+  out << "ZTNB MLE,," << (finite ? csvNumber(*ztnb.n0) : "") << ","
+      << (finite ? csvNumber(static_cast<double>(n) + *ztnb.n0) : "") << "," << (ztnb.logLik ? csvNumber(*ztnb.logLik) : "")
+      << ",,,,,,,,," << csvField(ztnbStatusName(ztnb.status)) << "\n";
+  if (checks) {
+    const GoodnessOfFit& p = checks->models.poisson;
+    out << "Poisson,1," << csvNumber(checks->poissonN0) << "," << csvNumber(static_cast<double>(n) + checks->poissonN0)
+        << "," << csvNumber(p.logLik) << "," << csvNumber(p.bicClasses) << "," << csvNumber(p.aic) << ","
+        << csvNumber(p.chiSquare) << "," << p.degreesOfFreedom << ","
+        << (p.pValue ? csvNumber(*p.pValue) : std::string()) << ",,,,\n";
+  }
+}
+
 // The search, with the still-running lines on `progress` when there is one
 // (its own log lines, with --log, go to the log sink instead).
 SearchResult searchWithProgress(std::span<const std::int32_t> counts, const SearchSettings& settings,
@@ -270,7 +330,9 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
   if (search.estimable) checks = checkFits(counts, search);
   const std::vector<CutoffRow> cutoffs = cutoffRows(options, counts, settings);
 
-  if (options.json) {
+  if (options.csv) {
+    printCsv(out, counts, n, search, closedForm, negBin, checks);
+  } else if (options.json) {
     nlohmann::json j = toJson(options, counts, n, search, closedForm, negBin);
     addFitChecksJson(j, counts, search, checks, options.curves);
     addChaoIntervalJson(j["chao"], counts, options.level);

@@ -25,6 +25,7 @@ struct EstimateOptions {
   double level = defaults::intervalLevel;  // of Chao's interval
   std::optional<std::int32_t> cutoff;      // one row of the cut-off analysis, at this tau
   bool cutoffScan = false;                 // every cut-off tau = 2..m
+  bool csv = false;                        // the fits and the closed forms as CSV
   std::stop_token stop;  // the run's stop request
 };
 

@@ -36,19 +36,6 @@ nlohmann::json expectedJson(const GoodnessOfFit& g) {
   return e;
 }
 
-std::string ztnbStatusName(ZtnbStatus status) {
-  switch (status) {
-    case ZtnbStatus::estimated:
-      return "estimate";
-    case ZtnbStatus::poissonLimit:
-      return "poisson limit";
-    case ZtnbStatus::unbounded:
-      return "unbounded";
-    case ZtnbStatus::notEstimable:
-      break;
-  }
-  return "no estimate";
-}
 
 nlohmann::json optionalJson(const std::optional<double>& v) { return v ? finiteOrNull(*v) : nlohmann::json(); }
 
@@ -102,6 +89,20 @@ std::string wholeText(double value) {
 }
 
 }  // namespace
+
+std::string ztnbStatusName(ZtnbStatus status) {
+  switch (status) {
+    case ZtnbStatus::estimated:
+      return "estimate";
+    case ZtnbStatus::poissonLimit:
+      return "poisson limit";
+    case ZtnbStatus::unbounded:
+      return "unbounded";
+    case ZtnbStatus::notEstimable:
+      break;
+  }
+  return "no estimate";
+}
 
 FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& search) {
   FitChecks checks{{}, std::nullopt, comparisonModels(counts), 0.0};

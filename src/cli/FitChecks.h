@@ -23,6 +23,10 @@ struct FitChecks {
   double poissonN0 = 0.0;  // n e^-lambda / (1 - e^-lambda) at the Poisson's ML mean
 };
 
+// The ZTNB fit's status as the JSON and the CSV name it: "estimate",
+// "poisson limit", "unbounded" or "no estimate".
+std::string ztnbStatusName(ZtnbStatus status);
+
 // The checks of an estimable search (search.estimable).
 FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& search);
 

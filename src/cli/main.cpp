@@ -76,6 +76,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   CLI::Option* cutoff = estimateCommand->add_option(
       "--cutoff", estimate.cutoff, "fit only the classes x <= T and add back the units seen more often");
   estimateCommand->add_flag("--cutoff-scan", estimate.cutoffScan, "the same for every cut-off T = 2..m")->excludes(cutoff);
+  estimateCommand->add_flag("--csv", estimate.csv, "print the fits and the closed forms as CSV")->excludes("--json");
   addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;

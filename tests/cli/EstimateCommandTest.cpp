@@ -326,3 +326,51 @@ TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
 
 }  // namespace
 }  // namespace tallyfold::cli
+
+namespace tallyfold::cli {
+namespace {
+
+// RFC 4180 fields of one line (quotes doubled inside quoted fields).
+std::vector<std::string> csvFields(const std::string& line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// Every row has the header's fields, a reason with commas is quoted, and
+// the numbers read back to the JSON's doubles.
+TEST(EstimateCsv, RowsReadBackToTheSameNumbers) {
+  for (const char* text : {"43\n16\n8\n6\n0\n2\n1\n", "50\n0\n0\n"}) {
+    EstimateOptions o = defaults(writeTemp("tallyfold-csv.txt", text));
+    const nlohmann::json j = runJson(o);
+    o.csv = true;
+    std::istringstream lines(runText(o));
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(lines, line);) rows.push_back(csvFields(line));
+    ASSERT_GE(rows.size(), 8u);
+    for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+    for (std::size_t i = 0; i < j["fits"].size(); ++i) {
+      EXPECT_EQ(std::stod(rows[1 + i][2]), j["fits"][i]["n0"].get<double>());
+      EXPECT_EQ(std::stod(rows[1 + i][4]), j["fits"][i]["logLikelihood"].get<double>());
+    }
+    const auto chao = std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r[0] == "Chao"; });
+    ASSERT_NE(chao, rows.end());
+    EXPECT_EQ((*chao)[3].empty(), j["chao"]["n"].is_null());
+  }
+}
+
+}  // namespace
+}  // namespace tallyfold::cli
