@@ -479,6 +479,19 @@ void RecordingWindows::writeDefaultOutput(std::string_view line) {
   event("output " + std::string(line));
 }
 
+std::optional<std::string> RecordingWindows::chooseSaveFile(const std::vector<FileFilter>& filters,
+                                                            int initialFilter, std::string_view title) {
+  return chooseOpenFile(filters, initialFilter, title);
+}
+
+std::string RecordingWindows::windowText(int number) const {
+  const RecordedWindow w = window(number);
+  std::string text;
+  for (const RecordedText& t : w.texts) text += t.text + "\n";
+  for (const std::string& line : w.lines) text += line + "\n";
+  return text;
+}
+
 void RecordingWindows::showPlot(int number, const PlotSpec& plot) {
   std::lock_guard lock(mutex_);
   plots_[number] = plot;

@@ -196,6 +196,12 @@ class RecordingWindows final : public WindowServices {
   std::int32_t startThread(std::function<void()> routine) override;
   void writeDefaultOutput(std::string_view line) override;
   void showPlot(int number, const PlotSpec& plot) override;
+  // Answered from the same queue as the file-open dialog (answerFileDialog).
+  std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                            std::string_view title) override;
+  int activeTextWindow() const override { return activeWindow(); }
+  // The drawn texts (in drawing order, one per row) and then the lines.
+  std::string windowText(int number) const override;
   bool savePlotAs() override;
   void exitProgram() override;
   void joinThreads() override;

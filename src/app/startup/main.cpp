@@ -9,6 +9,7 @@
 #include "views/GoodnessOfFitView.h"
 #include "views/HelpView.h"
 #include "views/Plots.h"
+#include "views/SaveResults.h"
 
 namespace tallyfold {
 
@@ -17,6 +18,7 @@ bool buildMenus() {
   w.placeFrame(0, 0, 800, 500);
   w.appendMenuEntry(1, MenuEntryKind::title, "&File", {});
   w.appendMenuEntry(1, MenuEntryKind::item, "&Open Data", menuOpenData);
+  w.appendMenuEntry(1, MenuEntryKind::item, saveResultsCaption, saveResultsAs);
   w.appendMenuEntry(1, MenuEntryKind::item, savePlotCaption, savePlot);
   w.appendMenuEntry(1, MenuEntryKind::item, stopComputationCaption, menuStopComputation);
   w.setMenuEntryShortcut(stopComputationCaption, stopComputationKeys);

@@ -41,6 +41,7 @@ void GlobalVar::resetAll() {
   fitPlot.reset();
   bootstrapPlot.reset();
   studyPlot.reset();
+  lastSummary.reset();
   editedComponent = 0;
 }
 

@@ -17,6 +17,7 @@
 #include "common/Matrix.h"
 #include "common/SinglePrecision.h"
 #include "settings/Defaults.h"
+#include "simulation/SimulationSummary.h"
 #include "windows/PlotSpec.h"
 
 namespace tallyfold {
@@ -60,6 +61,8 @@ struct GlobalVar {
   std::optional<PlotSpec> fitPlot;
   std::optional<PlotSpec> bootstrapPlot;
   std::optional<PlotSpec> studyPlot;
+  // The summary the "Simulation Results" window shows, for saving it.
+  std::optional<SimulationSummary> lastSummary;
 
   // Count data.
   std::string dataFileName;

@@ -7,6 +7,7 @@
 namespace tallyfold {
 
 void drawSimulationResults(const SimulationSummary& summary) {
+  globalVar().lastSummary = summary;  // for "Save Results As…"
   const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simResultsUnit;

@@ -132,6 +132,16 @@ class WindowServices {
   // the action ends the program with exitProgram when it decides to.
   virtual void setCloseAction(std::function<void()> action) = 0;
 
+  // The file-save dialog; the chosen path, or nothing on cancel. It does not
+  // ask about replacing a file that exists: the caller does.
+  virtual std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                                    std::string_view title) = 0;
+  // The number of the active child text window, -1 when a plot or nothing
+  // is active.
+  virtual int activeTextWindow() const = 0;
+  // What text window `number` shows, as plain text: its drawn texts row by
+  // row at their character columns, then its text lines ("" when not open).
+  virtual std::string windowText(int number) const = 0;
   // Opens (or replaces) plot window `number` with the plot; its title is the
   // plot's. Plot windows are numbered apart from the text windows.
   virtual void showPlot(int number, const PlotSpec& plot) = 0;

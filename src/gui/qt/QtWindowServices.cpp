@@ -571,6 +571,38 @@ void QtWindowServices::postToInterface(std::function<void()> task) {
   QMetaObject::invokeMethod(this, [this, task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
 }
 
+std::optional<std::string> QtWindowServices::chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                                            std::string_view title) {
+  return gui::call(this, [this, &filters, initialFilter, title = toQString(title)]() -> std::optional<std::string> {
+    QStringList list;
+    for (const FileFilter& f : filters) list << qtFilter(f);
+    QString selected;
+    if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
+    // The caller asks before a file is replaced.
+    const QString path = QFileDialog::getSaveFileName(modalParent(), title, QString(), list.join(QStringLiteral(";;")),
+                                                      &selected, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return std::nullopt;
+    return QFile::encodeName(path).toStdString();
+  });
+}
+
+int QtWindowServices::activeTextWindow() const {
+  return gui::call(const_cast<QtWindowServices*>(this), [this] {
+    const QMdiSubWindow* active = mdi_->activeSubWindow();
+    for (const auto& [number, w] : windows_) {
+      if (active && w->sub.data() == active) return number;
+    }
+    return -1;
+  });
+}
+
+std::string QtWindowServices::windowText(int number) const {
+  return gui::call(const_cast<QtWindowServices*>(this), [this, number] {
+    const TextCanvas* canvas = this->canvas(number);
+    return canvas ? canvas->plainText().toStdString() + "\n" : std::string();
+  });
+}
+
 void QtWindowServices::showPlot(int number, const PlotSpec& plot) {
   gui::post(this, [this, number, plot] {
     QPointer<QMdiSubWindow>& sub = plots_[number];

@@ -91,6 +91,10 @@ class QtWindowServices final : public QObject, public WindowServices {
   bool askYesNo(std::string_view text, std::string_view title) override;
   void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
+  std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                            std::string_view title) override;
+  int activeTextWindow() const override;
+  std::string windowText(int number) const override;
   void showPlot(int number, const PlotSpec& plot) override;
   bool savePlotAs() override;
   void exitProgram() override;

@@ -28,6 +28,7 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
   const std::vector<std::tuple<int, K, std::string>> expected{
       {1, K::title, "&File"},
       {1, K::item, "&Open Data"},
+      {1, K::item, "Save Results As\u2026"},
       {1, K::item, "Save Plot As\u2026"},
       {1, K::item, "Stop Computation"},
       {1, K::separator, ""},

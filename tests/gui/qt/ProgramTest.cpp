@@ -34,7 +34,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
     captions << services.menu(menu)->title();
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
-  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
+  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Results As\u2026", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
                                    "&Start Simulation Poisson-Gamma", "&Plots", "&Gradient Function",
                                    "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates",

@@ -1,0 +1,116 @@
+#include "views/SaveResults.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "common/ListDirected.h"
+#include "common/ReplaceFile.h"
+#include "data/CountTable.h"
+#include "estimation/TableEstimates.h"
+#include "simulation/EstimateTables.h"
+#include "windows/WindowServices.h"
+
+namespace tallyfold {
+
+namespace {
+
+// Full precision: the shortest text that reads back to the same double;
+// empty where there is no finite value.
+std::string number(double value) { return std::isfinite(value) ? shortestReal(value) : std::string(); }
+std::string number(const std::optional<double>& value) { return value ? number(*value) : std::string(); }
+std::string number(const std::optional<std::int64_t>& value) { return value ? std::to_string(*value) : std::string(); }
+
+std::string list(const std::vector<double>& values) {
+  std::string text;
+  for (double v : values) text += (text.empty() ? "" : " ") + shortestReal(v);
+  return text;
+}
+
+bool endsWith(const std::string& text, std::string_view suffix) {
+  if (text.size() < suffix.size()) return false;
+  std::string tail = text.substr(text.size() - suffix.size());
+  std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
+  return tail == suffix;
+}
+
+}  // namespace
+
+std::string resultsCsv(std::span<const std::int32_t> counts, std::int32_t numComponents, const ResultTables& tables,
+                       double exactness) {
+  std::string csv = "estimator,components,n0,n,logLikelihood,bic,maxGradient,lambda,weight\n";
+  const int shown = std::min<int>(numComponents, tables.size());
+  for (int s = 1; s <= shown; ++s) {
+    const auto i = static_cast<std::size_t>(s - 1);
+    std::vector<double> lambda, weight;
+    for (int j = 1; j <= s; ++j) {
+      lambda.push_back(tables.resLambda(s, j));
+      weight.push_back(tables.resWeight(s, j));
+    }
+    csv += "NPMLE," + std::to_string(s) + "," + number(tables.resN0[i]) + "," + number(tables.resNall[i]) + "," +
+           number(tables.resLogLik[i]) + "," + number(tables.resBic[i]) + "," + number(tables.resMaxGrad[i]) + "," +
+           list(lambda) + "," + list(weight) + "\n";
+  }
+  const TableEstimates t = estimateTable(counts, exactness);
+  const auto closed = [&](std::string_view name, const WholeEstimate& n0) {
+    csv += std::string(name) + ",," + number(n0) + "," + number(plusObservedUnits(n0, t.observed)) + ",,,,,\n";
+  };
+  closed("Z1", t.zelterman1);
+  closed("Z2", t.zelterman2);
+  closed("Z3", t.zelterman3);
+  closed("Z4", t.zelterman4);
+  closed("Chao", t.chao);
+  csv += "PMLE(negB),," + number(t.negativeBinomial->n0) + "," + number(t.negativeBinomial->n) + ",,,,,\n";
+  return csv;
+}
+
+std::string summaryCsv(const SimulationSummary& summary) {
+  const bool study = summary.estimators() == studyEstimators;
+  std::string csv =
+      "estimator,replicates,mean,median,sd,medianDeviation,unobservedMean,unobservedMedian,unobservedSd,bias\n";
+  for (int k = 1; k <= summary.estimators(); ++k) {
+    const auto i = static_cast<std::size_t>(k - 1);
+    const ValueSummary& e = summary.estimates[i];
+    const ValueSummary& u = summary.unobserved[i];
+    csv += std::string(study ? studyEstimatorNames[i] : poissonGammaEstimatorNames[i]) + "," +
+           std::to_string(e.count) + "," + number(e.truncatedMean) + "," + number(e.median) + "," +
+           number(e.standardDeviation) + "," + number(e.medianDeviation) + "," + number(u.truncatedMean) + "," +
+           number(u.median) + "," + number(u.standardDeviation) + "," + number(summary.bias(k)) + "\n";
+  }
+  return csv;
+}
+
+void saveResultsAs() {
+  WindowServices& w = windows();
+  const GlobalVar& g = globalVar();
+  const int unit = w.activeTextWindow();
+  if (unit < 0) {
+    w.messageBox("No text window is active.", "Save Results As");
+    return;
+  }
+  const bool results = unit == g.resultsUnit && g.results && g.mixtureExists() && !mixtureProblem(g.counts);
+  const bool summary = unit == g.simResultsUnit && g.lastSummary;
+  std::vector<FileFilter> filters{{"Text files (*.txt)", "*.txt"}};
+  if (results || summary) filters.push_back({"CSV tables (*.csv)", "*.csv"});
+  filters.push_back({"All files (*)", "*"});
+  const std::optional<std::string> path = w.chooseSaveFile(filters, 1, "Save Results As");
+  if (!path) return;
+  std::error_code error;
+  if (std::filesystem::exists(*path, error) &&
+      !w.askYesNo(*path + " exists. Replace it?", "Save Results As")) {
+    return;
+  }
+  std::string text;
+  if (endsWith(*path, ".csv") && results) {
+    text = resultsCsv(g.counts, g.numComponents, *g.results, g.exactness);
+  } else if (endsWith(*path, ".csv") && summary) {
+    text = summaryCsv(*g.lastSummary);
+  } else {
+    text = w.windowText(unit);
+  }
+  if (const std::optional<std::string> problem = replaceFile(*path, text)) w.messageBox(*problem, "Error");
+}
+
+}  // namespace tallyfold
