@@ -54,6 +54,8 @@ inline constexpr std::array<double, 2> simLambda{2.0, 4.0};
 inline constexpr std::array<double, 2> simWeight{0.5, 0.5};
 inline constexpr double pgAlpha = 0.5;
 inline constexpr double pgKappa = 0.75;
+// Threads that fit the replicates: 0 is every core, 1 the serial run.
+inline constexpr std::int32_t threads = 0;
 
 // Confidence level of the intervals (Chao's log-normal interval, the
 // bootstrap percentile intervals of the study's evaluation).

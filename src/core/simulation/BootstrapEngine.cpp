@@ -1,5 +1,6 @@
 #include "simulation/BootstrapEngine.h"
 
+#include <algorithm>
 #include <string>
 
 #include "common/FieldLayout.h"
@@ -13,7 +14,7 @@
 #include "estimation/Zelterman.h"
 #include "numeric/RandomStream.h"
 #include "numeric/SummaryStatistics.h"
-#include "simulation/ReplicateLog.h"
+#include "simulation/ReplicatePool.h"
 
 namespace tallyfold {
 
@@ -99,8 +100,10 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
 
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
-                                    const SamplesDrawn& samplesDrawn, std::stop_token stop) {
-  ReplicateLog write(log);
+                                    const SamplesDrawn& samplesDrawn, std::stop_token stop, std::int32_t threads) {
+  const auto write = [&log](const std::string& line) {
+    if (log) log(line);
+  };
   if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
   BootstrapResult result;
   result.samples = drawFromFrequencies(observed, replications, stream, stop);
@@ -110,18 +113,25 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
   result.components.assign(static_cast<std::size_t>(replications), 0);
   if (samplesDrawn) samplesDrawn(result.samples);
 
-  for (int r = 1; r <= replications; ++r) {
-    if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
-    write.beginReplicate();
-    write(listDirected("********  rep ", r, "    *********"));
-    const std::vector<std::int32_t> sample = sampleRow(result.samples, r, 1, m);
-    const ReplicateEstimates row = estimateReplicate(sample, settings, stop);
-    if (stop.stop_requested()) return stoppedResult<BootstrapResult>();
+  // Every sample is drawn: the fits need nothing from the stream.
+  const int pool = std::min(replicateThreads(threads), replications);
+  std::vector<ReplicateEstimates> fitted(static_cast<std::size_t>(replicateWindow(pool)));
+  const auto slot = [&fitted](int r) -> ReplicateEstimates& {
+    return fitted[static_cast<std::size_t>(r - 1) % fitted.size()];
+  };
+  ReplicateSteps steps;
+  steps.fit = [&](int r, std::stop_token fitStop) {
+    slot(r) = estimateReplicate(sampleRow(result.samples, r, 1, m), settings, fitStop);
+  };
+  steps.finish = [&](int r) {
+    const ReplicateEstimates& row = slot(r);
     result.components[static_cast<std::size_t>(r - 1)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, r) = row.unobserved[static_cast<std::size_t>(j - 1)];
       result.tables.estimates(j, r) = row.estimates[static_cast<std::size_t>(j - 1)];
     }
+    // The replicate is done: its lines go out together.
+    write(listDirected("********  rep ", r, "    *********"));
     ListRecord line;
     line.text("m=").integer(row.components).text("  n0=");
     appendEstimate(line, row.unobserved[0]);
@@ -129,8 +139,8 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
     appendEstimate(line, row.estimates[0]);
     write(line.str());
     write(listDirected(std::string(21, '_')));
-    write.endReplicate();
-  }
+  };
+  if (!runReplicates(replications, pool, steps, stop)) return stoppedResult<BootstrapResult>();
   return result;
 }
 
@@ -153,7 +163,13 @@ EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const S
   const SampleTable samples = drawFromFrequencies(counts, bootReplications, stream, stop);
   if (stop.stop_requested()) return stoppedResult<EvaluationResult>();
   if (log) log(listDirected("evaluate Bootstrap"));
-  const int m = static_cast<int>(counts.size());
+  return evaluateSamples(samples, settings, level, stop);
+}
+
+EvaluationResult evaluateSamples(const SampleTable& samples, const SearchSettings& settings, double level,
+                                 std::stop_token stop) {
+  const int bootReplications = samples.rows();
+  const int m = samples.cols();
   EvaluationResult result;
   std::vector<float> sizes;
   // estimates[j][b - 1]: estimator j's population size on sample b.

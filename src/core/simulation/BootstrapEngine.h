@@ -64,9 +64,14 @@ using SamplesDrawn = std::function<void(const SampleTable&)>;
 // R bootstrap replicates of the observed table. Logs, per replicate,
 // "********  rep r    *********", "m= k  n0= N0  N= N" and 21 underscores,
 // written together once the replicate is done. replications >= 1.
+// The samples are drawn first, all R of them; the replicates' fits then
+// run on `threads` threads (replicateThreads: 0 is every core), and the
+// log, the callbacks and the tables are the same for any number of them.
+// Every callback runs on the calling thread.
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
-                                    const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {});
+                                    const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {},
+                                    std::int32_t threads = defaults::threads);
 
 // The closing log line "E(m)= …  : E(N0)= …  : E(N)= …": the means of the
 // components and of the NPMLE row over the replicates, in integer
@@ -101,5 +106,12 @@ struct EvaluationResult {
 EvaluationResult evaluateBootstrap(std::span<const std::int32_t> counts, const SearchSettings& settings,
                                    std::int32_t bootReplications, RandomStream& stream, const LogSink& log,
                                    double level = defaults::intervalLevel, std::stop_token stop = {});
+
+// The evaluation's fits over bootstrap samples already drawn (B x m, as
+// drawFromFrequencies(counts, B, ...) gives them): evaluateBootstrap without
+// the draw and the log line. It uses no random stream, so the evaluations
+// of several replicates can run side by side.
+EvaluationResult evaluateSamples(const SampleTable& samples, const SearchSettings& settings,
+                                 double level = defaults::intervalLevel, std::stop_token stop = {});
 
 }  // namespace tallyfold

@@ -1,5 +1,6 @@
 #include "simulation/SimulationEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -7,7 +8,7 @@
 #include "common/ListDirected.h"
 #include "common/StoppedResult.h"
 #include "data/CountTable.h"
-#include "simulation/ReplicateLog.h"
+#include "simulation/ReplicatePool.h"
 #include "simulation/RunMemory.h"
 
 namespace tallyfold {
@@ -129,7 +130,9 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
 StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress, const SamplesDrawn& samplesDrawn,
                                std::stop_token stop) {
-  ReplicateLog write(log);
+  const auto write = [&log](const std::string& line) {
+    if (log) log(line);
+  };
   if (stop.stop_requested()) return stoppedResult<StudyResult>();
   const int k = s.numCounts;
   const int r = s.replications;
@@ -156,31 +159,58 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
 
+  // A replicate in flight: its counts, the evaluation's samples drawn for
+  // it (in replicate order, from the one stream) and what its fits gave.
+  struct Slot {
+    std::vector<std::int32_t> counts;
+    bool evaluated = false;  // a bootstrap evaluation was drawn
+    SampleTable bootSamples;
+    ReplicateEstimates row;
+    EvaluationResult evaluation;
+  };
+  const int pool = std::min(replicateThreads(s.threads), r);
+  std::vector<Slot> slots(static_cast<std::size_t>(replicateWindow(pool)));
+  const auto slot = [&slots](int rep) -> Slot& { return slots[static_cast<std::size_t>(rep - 1) % slots.size()]; };
+
+  ReplicateSteps steps;
+  steps.prepare = [&](int rep) {
+    Slot& slotOfRep = slot(rep);
+    slotOfRep.counts = sampleRow(result.samples, rep, 2, k + 1);
+    // A replicate without units (or with a class the draw cannot reach)
+    // has no bootstrap: it gets no evaluation instead of ending the run.
+    slotOfRep.evaluated = s.evaluate && evaluable(slotOfRep.counts);
+    if (slotOfRep.evaluated) {
+      slotOfRep.bootSamples = drawFromFrequencies(slotOfRep.counts, s.bootReplications, stream, stop);
+    }
+  };
+  steps.fit = [&](int rep, std::stop_token fitStop) {
+    Slot& slotOfRep = slot(rep);
+    slotOfRep.row = estimateReplicate(slotOfRep.counts, s.search, fitStop);
+    if (slotOfRep.evaluated) {
+      slotOfRep.evaluation = evaluateSamples(slotOfRep.bootSamples, s.search, s.level, fitStop);
+      slotOfRep.bootSamples = SampleTable();
+    }
+  };
+  // The fit left behind: the evaluation's last, or (none) the replicate's own.
   std::optional<SearchResult> lastFit;
-  for (int rep = 1; rep <= r; ++rep) {
-    if (stop.stop_requested()) return stoppedResult<StudyResult>();
-    write.beginReplicate();
-    write(listDirected("********  rep ", rep, "    *********"));
-    std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
-    const ReplicateEstimates row = estimateReplicate(counts, s.search, stop);
-    if (stop.stop_requested()) return stoppedResult<StudyResult>();
+  steps.finish = [&](int rep) {
+    Slot& slotOfRep = slot(rep);
+    const ReplicateEstimates& row = slotOfRep.row;
     result.components[static_cast<std::size_t>(rep - 1)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, rep) = row.unobserved[static_cast<std::size_t>(j - 1)];
       result.tables.estimates(j, rep) = row.estimates[static_cast<std::size_t>(j - 1)];
     }
-
-    // The fit left behind: the evaluation's last, or (none) the replicate's own.
+    // The replicate is done: its lines go out together.
+    write(listDirected("********  rep ", rep, "    *********"));
+    std::vector<std::int32_t> counts = std::move(slotOfRep.counts);
     std::optional<SearchResult> fit;
     if (s.evaluate) {
-      // A replicate without units (or with a class the draw cannot reach)
-      // has no bootstrap: it gets no evaluation instead of ending the run.
       Estimate median;
       EstimatorIntervals& intervals = (*result.evalIntervals)[static_cast<std::size_t>(rep - 1)];
-      if (evaluable(counts)) {
-        EvaluationResult evaluation =
-            evaluateBootstrap(counts, s.search, s.bootReplications, stream, write.sink(), s.level, stop);
-        if (evaluation.stopped) return stoppedResult<StudyResult>();
+      if (slotOfRep.evaluated) {
+        write(listDirected("evaluate Bootstrap"));
+        EvaluationResult& evaluation = slotOfRep.evaluation;
         median = evaluation.median;
         intervals = evaluation.intervals;
         counts = std::move(evaluation.lastSample);
@@ -202,12 +232,13 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
     appendEstimate(line, result.tables.estimates(1, rep));
     write(line.str());
     write(listDirected(std::string(21, '_')));
-    write.endReplicate();
 
     result.lastCounts = std::move(counts);
     lastFit = std::move(fit);
     if (progress) progress(rep, r);
-  }
+  };
+  if (!runReplicates(r, pool, steps, stop)) return stoppedResult<StudyResult>();
+
   // The search is deterministic: fitting the last replicate again gives the
   // fit estimateReplicate made of it.
   result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {}, stop);
@@ -254,10 +285,11 @@ PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, Rand
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
 
-  for (int rep = 1; rep <= r; ++rep) {
-    if (stop.stop_requested()) return stoppedResult<PoissonGammaResult>();
-    write(listDirected("********  rep ", rep, "    *********"));
-    std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
+  // The closed forms of a replicate, written into its own column.
+  const int pool = std::min(replicateThreads(s.threads), r);
+  ReplicateSteps steps;
+  steps.fit = [&](int rep, std::stop_token) {
+    const std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
     const std::int64_t n = observedUnits(counts);
     const auto closedForm = closedFormN0(counts);
     for (std::size_t i = 0; i < closedForm.size(); ++i) {
@@ -265,6 +297,9 @@ PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, Rand
       result.tables.unobserved(row, rep) = closedForm[i];
       result.tables.estimates(row, rep) = plusObserved(closedForm[i], n);
     }
+  };
+  steps.finish = [&](int rep) {
+    write(listDirected("********  rep ", rep, "    *********"));
     ListRecord line;
     line.text(" Z1 n0=");
     appendEstimate(line, result.tables.unobserved(1, rep));
@@ -272,9 +307,10 @@ PoissonGammaResult runPoissonGammaSimulation(const PoissonGammaSettings& s, Rand
     appendEstimate(line, result.tables.estimates(1, rep));
     write(line.str());
     write(listDirected(std::string(21, '_')));
-    result.lastCounts = std::move(counts);
     if (progress) progress(rep, r);
-  }
+  };
+  if (!runReplicates(r, pool, steps, stop)) return stoppedResult<PoissonGammaResult>();
+  result.lastCounts = sampleRow(result.samples, r, 2, k + 1);
 
   // No mixture is fitted here: every replicate counts as 0 components.
   write(expectationLine(std::vector<std::int32_t>(static_cast<std::size_t>(r), 0), result.tables));

@@ -68,6 +68,9 @@ struct StudySettings {
   // The mixture (parametric); NaN: a component never set.
   std::vector<double> lambda{defaults::simLambda.begin(), defaults::simLambda.end()};
   std::vector<double> weight{defaults::simWeight.begin(), defaults::simWeight.end()};
+  // Threads that fit the replicates (replicateThreads: 0 is every core); the
+  // results, the log and the callbacks are the same for any number.
+  std::int32_t threads = defaults::threads;
 };
 
 // Why the study cannot run with these settings, as the message the user is
@@ -101,7 +104,10 @@ struct StudyResult {
 // replicate the rep line, ("evaluate Bootstrap", "eval Median N= …"),
 // "m= …  n0= …  N= …" and 21 underscores (a replicate's lines written
 // together once it is done); then the E(m) line and 62 underscores.
-// samplesDrawn runs after the "print out Sample Data" line.
+// samplesDrawn runs after the "print out Sample Data" line. The samples
+// are drawn first; the evaluation's bootstrap samples are drawn in
+// replicate order, a few replicates ahead of the fits, which run on
+// settings.threads threads. Every callback runs on the calling thread.
 StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {},
                                std::stop_token stop = {});
@@ -112,6 +118,7 @@ struct PoissonGammaSettings {
   std::int32_t populationSize = defaults::populationSize;
   std::int32_t replications = defaults::replications;
   std::int32_t numCounts = defaults::numCounts;
+  std::int32_t threads = defaults::threads;  // as the study's
 };
 
 // As studySettingsProblem; K must lie in 2 .. largestNumCounts.
