@@ -7,9 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include "CliSupport.h"
+#include "ReplicateProgress.h"
 #include "RunFiles.h"
 #include "RunSummary.h"
 #include "common/FieldLayout.h"
+#include "common/ListDirected.h"
 #include "common/NearestInteger.h"
 #include "data/CountTable.h"
 #include "estimation/EMtrun.h"
@@ -84,8 +86,17 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   if (observedFit.stopped) throw Stopped{};
   const Estimate observedNall = nearestInt(estimateNall(counts, observedFit.lambda, observedFit.weight));
 
-  const BootstrapResult result = bootstrapReplicates(counts, settings, options.replications, stream, {},
-                                                     files.sampleWriter(options.samples, writeBootSampleFiles), options.stop);
+  const BootstrapResult result = [&] {
+    ReplicateProgress bar(options.progress ? &err : nullptr);
+    // Each replicate's lines start with its rep line, written once it is done.
+    const LogSink progress = [&bar, repLine = listDirected("********  rep "), total = options.replications,
+                              done = 0](const std::string& line) mutable {
+      if (line.rfind(repLine, 0) == 0) bar.update(++done, total);
+    };
+    return bootstrapReplicates(counts, settings, options.replications, stream, options.progress ? progress : LogSink{},
+                               files.sampleWriter(options.samples, writeBootSampleFiles), options.stop,
+                               options.threads);
+  }();
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};
   if (options.interim) files.note(writeBootInterimFile(files.folders(), result.tables, result.components));

@@ -25,6 +25,8 @@ struct BootstrapOptions {
   bool interim = false;
   bool json = false;
   double level = defaults::intervalLevel;  // of the percentile intervals
+  std::int32_t threads = defaults::threads;  // that fit the replicates; 0: every core
+  bool progress = false;  // the progress bar on the error stream
   std::stop_token stop;  // the run's stop request
 };
 

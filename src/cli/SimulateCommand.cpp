@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CliSupport.h"
+#include "ReplicateProgress.h"
 #include "RunFiles.h"
 #include "RunSummary.h"
 #include "common/FieldLayout.h"
@@ -45,6 +46,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
                                : s.fromDataset ? static_cast<std::int32_t>(s.observed.size()) : defaults::numCounts;
   s.lambda = options.lambda;
   s.weight = options.weight;
+  s.threads = options.threads;
   if (options.lambda.size() != options.weight.size()) {
     throw BadInput{"--lambda and --weight need one value per component"};
   }
@@ -53,8 +55,12 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  const StudyResult result =
-      runSimulationStudy(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts), options.stop);
+  const StudyResult result = [&] {
+    ReplicateProgress bar(options.progress ? &err : nullptr);
+    const ProgressSink progress = [&bar](int r, int total) { bar.update(r, total); };
+    return runSimulationStudy(s, stream, {}, options.progress ? progress : ProgressSink{},
+                              sampleWriter(files, options.samples, s.numCounts), options.stop);
+  }();
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};
   if (options.interim) {
@@ -111,15 +117,19 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
 int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out, std::ostream& err) {
   const PoissonGammaSettings s{options.alpha, options.kappa, options.populationSize, options.replications,
-                               options.counts};
+                               options.counts, options.threads};
   if (const std::optional<std::string> problem = poissonGammaSettingsProblem(s)) throw BadInput{*problem};
   const std::int32_t seed = chooseSeed(options.seed);
 
   // The Poisson-Gamma simulation writes no summary file.
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  const PoissonGammaResult result =
-      runPoissonGammaSimulation(s, stream, {}, {}, sampleWriter(files, options.samples, s.numCounts), options.stop);
+  const PoissonGammaResult result = [&] {
+    ReplicateProgress bar(options.progress ? &err : nullptr);
+    const ProgressSink progress = [&bar](int r, int total) { bar.update(r, total); };
+    return runPoissonGammaSimulation(s, stream, {}, options.progress ? progress : ProgressSink{},
+                                     sampleWriter(files, options.samples, s.numCounts), options.stop);
+  }();
   if (result.stopped) throw Stopped{};
   if (options.interim) {
     files.note(writeInterimFile(files.folders(), InterimKind::poissonGamma, result.tables, {}, std::nullopt));

@@ -33,6 +33,8 @@ struct SimulateOptions {
   bool interim = false;
   bool json = false;
   double level = defaults::intervalLevel;  // of the evaluation's intervals
+  std::int32_t threads = defaults::threads;  // that fit the replicates; 0: every core
+  bool progress = false;  // the progress bar on the error stream
   std::stop_token stop;  // the run's stop request
 };
 
@@ -47,6 +49,8 @@ struct PoissonGammaOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  std::int32_t threads = defaults::threads;  // that compute the replicates; 0: every core
+  bool progress = false;  // the progress bar on the error stream
   std::stop_token stop;  // the run's stop request
 };
 

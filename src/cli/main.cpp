@@ -12,6 +12,7 @@
 #include "CliSupport.h"
 #include "EstimateCommand.h"
 #include "HelpText.h"
+#include "ReplicateProgress.h"
 #include "RunStop.h"
 #include "SearchProgress.h"
 #include "SimulateCommand.h"
@@ -24,6 +25,9 @@ namespace {
 
 using namespace tallyfold;
 using namespace tallyfold::cli;
+
+// The most threads --threads takes.
+constexpr std::int32_t largestThreads = 1024;
 
 // The options every subcommand that draws samples takes alike.
 void addSeedOption(CLI::App* command, std::optional<std::int64_t>& seed) {
@@ -44,6 +48,17 @@ void addLevelOption(CLI::App* command, double& level, const std::string& what) {
       });
 }
 
+// The options of the runs over many replicates: how many threads fit
+// them, and whether the progress bar is shown.
+void addReplicateOptions(CLI::App* command, std::int32_t& threads, bool& quiet) {
+  command
+      ->add_option("--threads", threads,
+                   "threads that fit the replicates; 0: every core, 1: one after the other (default 0); "
+                   "the results do not depend on it")
+      ->check(CLI::Range(0, largestThreads));
+  command->add_flag("--quiet", quiet, "no progress bar on standard error (it is shown only on a terminal)");
+}
+
 void addTimeLimitOption(CLI::App* command, std::optional<double>& seconds) {
   command->add_option("--time-limit", seconds, "stop the computation after SECONDS (exit status 3)");
 }
@@ -54,6 +69,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   CLI::App app{"Tallyfold: population size from capture-recapture count data", "tallyfold-cli"};
   app.require_subcommand(1);
   std::optional<double> timeLimit;
+  bool quiet = false;
   // The "(default ...)" notes that several options' help texts share.
   const std::string exactnessNote = defaultNote(exponentText(defaults::exactness));
   const std::string criterionNote = defaultNote(criterionName(defaults::stopCriterion));
@@ -98,6 +114,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   bootstrapCommand->add_flag("--interim", bootstrap.interim, "write Bootinterim.txt");
   bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
   addLevelOption(bootstrapCommand, bootstrap.level, "the percentile intervals");
+  addReplicateOptions(bootstrapCommand, bootstrap.threads, quiet);
   addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
@@ -142,6 +159,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   simulateCommand->add_flag("--interim", simulate.interim, "write Siminterim.txt");
   simulateCommand->add_flag("--json", simulate.json, "print one JSON object");
   addLevelOption(simulateCommand, simulate.level, "the evaluation's intervals");
+  addReplicateOptions(simulateCommand, simulate.threads, quiet);
   addTimeLimitOption(simulateCommand, timeLimit);
 
   PoissonGammaOptions pg;
@@ -162,6 +180,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   pgCommand->add_flag("--samples", pg.samples, "write the samples sample1.txt ... into Sim");
   pgCommand->add_flag("--interim", pg.interim, "write Siminterim.txt");
   pgCommand->add_flag("--json", pg.json, "print one JSON object");
+  addReplicateOptions(pgCommand, pg.threads, quiet);
   addTimeLimitOption(pgCommand, timeLimit);
 
   try {
@@ -177,6 +196,8 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   // From here SIGINT, SIGTERM and the time limit stop the computation.
   stop.emplace(timeLimit);
   estimate.stop = bootstrap.stop = simulate.stop = pg.stop = stop->token();
+  bootstrap.progress = simulate.progress = pg.progress =
+      showsReplicateProgress(quiet, standardErrorIsTerminal());
   if (estimateCommand->parsed()) {
     estimate.criterion = parseCriterion(criterion);
     checkSearchOptions(estimate.exactness, estimate.maxComponents, std::cerr);
