@@ -1,11 +1,13 @@
 // Cost of a bootstrap: 200 replicates of the ten-class example table, each
-// with the NPMLE component search, the negative-binomial iteration and the
-// closed-form estimators, then the summary over the replicates.
+// with the component search, the negative-binomial iteration and the
+// closed-form estimators, then the summary over the replicates; and how the
+// replicates' pool of threads speeds it up.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "common/SinglePrecision.h"
@@ -41,6 +43,28 @@ void BM_bootstrap(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * replications);
 }
 BENCHMARK(BM_bootstrap)->Arg(200)->Unit(benchmark::kMillisecond);
+
+// The same 200 replicates under MAX 2 (range 0 = 3) or NPMLE (range 0 = 1)
+// on range(1) threads: the pool's speed-up is the ratio of the times for 1
+// and 2 threads. The replicates' tables are the same for every thread count.
+void BM_bootstrapThreads(benchmark::State& state) {
+  const std::vector<std::int32_t> counts = tenClasses();
+  const SearchSettings settings{defaults.exactness, static_cast<StopCriterion>(state.range(0)), 2};
+  const auto threads = static_cast<std::int32_t>(state.range(1));
+  constexpr std::int32_t replications = 200;
+  for (auto _ : state) {
+    RandomStream stream(12345);
+    const BootstrapResult result = bootstrapReplicates(counts, settings, replications, stream, {}, {}, {}, threads);
+    benchmark::DoNotOptimize(summarizeSimulation(result.tables, std::nullopt));
+  }
+  state.SetItemsProcessed(state.iterations() * replications);
+  state.SetLabel(std::string(criterionName(settings.stopCriterion)) + ", " + std::to_string(threads) + " threads");
+}
+BENCHMARK(BM_bootstrapThreads)
+    ->ArgNames({"criterion", "threads"})
+    ->ArgsProduct({{static_cast<int>(StopCriterion::max), static_cast<int>(StopCriterion::npmle)}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The evaluation a simulation replicate makes: 30 bootstrap fits.
 void BM_evaluateBootstrap(benchmark::State& state) {

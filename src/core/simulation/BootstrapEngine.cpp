@@ -113,33 +113,29 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
   result.components.assign(static_cast<std::size_t>(replications), 0);
   if (samplesDrawn) samplesDrawn(result.samples);
 
-  // Every sample is drawn: the fits need nothing from the stream.
-  const int pool = std::min(replicateThreads(threads), replications);
-  std::vector<ReplicateEstimates> fitted(static_cast<std::size_t>(replicateWindow(pool)));
-  const auto slot = [&fitted](int r) -> ReplicateEstimates& {
-    return fitted[static_cast<std::size_t>(r - 1) % fitted.size()];
-  };
+  // Every sample is drawn: the fits need nothing from the stream. A fit
+  // writes its replicate's own column of the tables.
   ReplicateSteps steps;
   steps.fit = [&](int r, std::stop_token fitStop) {
-    slot(r) = estimateReplicate(sampleRow(result.samples, r, 1, m), settings, fitStop);
-  };
-  steps.finish = [&](int r) {
-    const ReplicateEstimates& row = slot(r);
+    const ReplicateEstimates row = estimateReplicate(sampleRow(result.samples, r, 1, m), settings, fitStop);
     result.components[static_cast<std::size_t>(r - 1)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, r) = row.unobserved[static_cast<std::size_t>(j - 1)];
       result.tables.estimates(j, r) = row.estimates[static_cast<std::size_t>(j - 1)];
     }
+  };
+  steps.finish = [&](int r) {
     // The replicate is done: its lines go out together.
     write(listDirected("********  rep ", r, "    *********"));
     ListRecord line;
-    line.text("m=").integer(row.components).text("  n0=");
-    appendEstimate(line, row.unobserved[0]);
+    line.text("m=").integer(result.components[static_cast<std::size_t>(r - 1)]).text("  n0=");
+    appendEstimate(line, result.tables.unobserved(1, r));
     line.text("  N=");
-    appendEstimate(line, row.estimates[0]);
+    appendEstimate(line, result.tables.estimates(1, r));
     write(line.str());
     write(listDirected(std::string(21, '_')));
   };
+  const int pool = std::min(replicateThreads(threads), replications);
   if (!runReplicates(replications, pool, steps, stop)) return stoppedResult<BootstrapResult>();
   return result;
 }

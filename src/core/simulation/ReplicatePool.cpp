@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -16,9 +17,6 @@ int replicateThreads(int threads) {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
-
-// One replicate being fitted per worker and one drawn ahead for it.
-int replicateWindow(int threads) { return threads <= 1 ? 1 : 2 * threads; }
 
 namespace {
 
@@ -34,14 +32,15 @@ bool runSerially(int replications, const ReplicateSteps& steps, std::stop_token 
   return true;
 }
 
-// The shared state of a pooled run: the queue of prepared replicates and,
-// per slot, whether its replicate is fitted and what it threw.
+// A pooled run. The calling thread prepares and finishes in replicate
+// order; the workers fit whatever is prepared, lowest replicate first.
 class Pool {
  public:
-  Pool(int threads, int window, const ReplicateSteps& steps, std::stop_token stop)
+  Pool(int replications, int threads, const ReplicateSteps& steps, std::stop_token stop)
       : steps_(steps),
-        fitted_(static_cast<std::size_t>(window), false),
-        errors_(static_cast<std::size_t>(window)),
+        stop_(stop),
+        window_(2 * threads),
+        fitted_(static_cast<std::size_t>(replications) + 1, 0),
         forward_(stop, [this] { cancel_.request_stop(); }) {
     workers_.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { work(cancel_.get_token()); });
@@ -56,32 +55,43 @@ class Pool {
   Pool(const Pool&) = delete;
   Pool& operator=(const Pool&) = delete;
 
-  void submit(int rep) {
-    {
-      const std::lock_guard lock(mutex_);
-      queue_.push_back(rep);
+  bool run(int replications) {
+    int prepared = 0;
+    int finished = 0;
+    while (finished < replications) {
+      bool fitted = false;
+      {
+        std::unique_lock lock(mutex_);
+        const auto ready = [&] {
+          return fitted_[static_cast<std::size_t>(finished) + 1] != 0 ||
+                 (prepared < replications && unfitted_ < window_);
+        };
+        if (!progressed_.wait(lock, stop_, ready)) return false;
+        // Keep the workers fed first: finishing can wait for a draw.
+        fitted = !(prepared < replications && unfitted_ < window_);
+        if (fitted) {
+          const auto error = errors_.find(finished + 1);
+          if (error != errors_.end()) std::rethrow_exception(error->second);
+        }
+      }
+      if (fitted) {
+        steps_.finish(++finished);
+      } else {
+        if (steps_.prepare) steps_.prepare(prepared + 1);
+        if (stop_.stop_requested()) return false;
+        {
+          const std::lock_guard lock(mutex_);
+          queue_.push_back(++prepared);
+          ++unfitted_;
+        }
+        workReady_.notify_one();
+      }
+      if (stop_.stop_requested()) return false;
     }
-    workReady_.notify_one();
-  }
-
-  // Waits until replicate rep is fitted; false when the stop came first.
-  // Rethrows what its fit threw.
-  bool await(int rep, std::stop_token stop) {
-    const std::size_t slot = slotOf(rep);
-    std::exception_ptr error;
-    {
-      std::unique_lock lock(mutex_);
-      if (!slotFitted_.wait(lock, stop, [&] { return static_cast<bool>(fitted_[slot]); })) return false;
-      fitted_[slot] = false;
-      error = std::exchange(errors_[slot], nullptr);
-    }
-    if (error) std::rethrow_exception(error);
-    return !stop.stop_requested();
+    return true;
   }
 
  private:
-  std::size_t slotOf(int rep) const { return static_cast<std::size_t>(rep - 1) % fitted_.size(); }
-
   void work(std::stop_token cancel) {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -96,19 +106,23 @@ class Pool {
         error = std::current_exception();
       }
       lock.lock();
-      fitted_[slotOf(rep)] = true;
-      errors_[slotOf(rep)] = error;
-      slotFitted_.notify_all();
+      if (error) errors_.emplace(rep, error);
+      fitted_[static_cast<std::size_t>(rep)] = 1;
+      --unfitted_;
+      progressed_.notify_all();
     }
   }
 
   const ReplicateSteps& steps_;
+  std::stop_token stop_;
+  const int window_;  // the most replicates prepared and not yet fitted
   std::mutex mutex_;
-  std::condition_variable_any workReady_;
-  std::condition_variable_any slotFitted_;
-  std::deque<int> queue_;
-  std::vector<char> fitted_;
-  std::vector<std::exception_ptr> errors_;
+  std::condition_variable_any workReady_;   // a replicate is prepared
+  std::condition_variable_any progressed_;  // a replicate is fitted
+  std::deque<int> queue_;                   // prepared, not yet taken by a worker
+  int unfitted_ = 0;                        // prepared, not yet fitted
+  std::vector<char> fitted_;                // per replicate (1-based)
+  std::map<int, std::exception_ptr> errors_;
   std::stop_source cancel_;
   std::stop_callback<std::function<void()>> forward_;
   std::vector<std::thread> workers_;  // last: they start once everything above exists
@@ -118,20 +132,8 @@ class Pool {
 
 bool runReplicates(int replications, int threads, const ReplicateSteps& steps, std::stop_token stop) {
   if (threads <= 1 || replications <= 1) return runSerially(replications, steps, stop);
-  const int window = replicateWindow(threads);
-  Pool pool(threads, window, steps, stop);
-  int nextPrepared = 1;
-  for (int rep = 1; rep <= replications; ++rep) {
-    for (; nextPrepared <= replications && nextPrepared < rep + window; ++nextPrepared) {
-      if (stop.stop_requested()) return false;
-      if (steps.prepare) steps.prepare(nextPrepared);
-      if (stop.stop_requested()) return false;
-      pool.submit(nextPrepared);
-    }
-    if (!pool.await(rep, stop)) return false;
-    steps.finish(rep);
-  }
-  return true;
+  Pool pool(replications, threads, steps, stop);
+  return pool.run(replications);
 }
 
 }  // namespace tallyfold

@@ -13,10 +13,11 @@
 //                    replicate up to rep is fitted: log lines, progress and
 //                    the rows of the result.
 // The steps of one replicate run one after the other: each sees what the
-// step before it wrote. At most replicateWindow(threads) replicates are
-// prepared and not yet finished, so what prepare draws ahead is bounded by
-// a few replicates per thread, and an engine keeps that many slots, slot
-// (rep - 1) % window for replicate rep.
+// step before it wrote. At most two replicates per thread are prepared and
+// not yet fitted, so what prepare draws ahead is bounded by a few
+// replicates per thread, whatever R is; a replicate that is fitted waits
+// for its turn to finish while the workers go on with the next ones, so
+// what fit leaves for finish should be small (the replicate's rows).
 //
 // With one thread there is no pool: prepare, fit and finish of each
 // replicate in turn, on the calling thread.
@@ -37,9 +38,6 @@ namespace tallyfold {
 // (std::thread::hardware_concurrency, 1 where it is not known); never
 // below 1.
 int replicateThreads(int threads);
-
-// The number of replicates prepared and not yet finished, at most.
-int replicateWindow(int threads);
 
 struct ReplicateSteps {
   std::function<void(int rep)> prepare;  // may be empty

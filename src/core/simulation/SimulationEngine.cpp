@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
@@ -159,84 +160,73 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
   write(listDirected("print out Sample Data"));
   if (samplesDrawn) samplesDrawn(result.samples);
 
-  // A replicate in flight: its counts, the evaluation's samples drawn for
-  // it (in replicate order, from the one stream) and what its fits gave.
-  struct Slot {
-    std::vector<std::int32_t> counts;
-    bool evaluated = false;  // a bootstrap evaluation was drawn
-    SampleTable bootSamples;
-    ReplicateEstimates row;
-    EvaluationResult evaluation;
-  };
-  const int pool = std::min(replicateThreads(s.threads), r);
-  std::vector<Slot> slots(static_cast<std::size_t>(replicateWindow(pool)));
-  const auto slot = [&slots](int rep) -> Slot& { return slots[static_cast<std::size_t>(rep - 1) % slots.size()]; };
+  // Per replicate: whether it has an evaluation, and its bootstrap samples
+  // from the draw (in replicate order, from the one stream) until its fits
+  // have used them. A fit writes its replicate's own cells of the result.
+  const std::size_t evaluations = s.evaluate ? static_cast<std::size_t>(r) : 0;
+  std::vector<char> evaluated(evaluations, 0);
+  std::vector<SampleTable> bootSamples(evaluations);
+  // The fit left behind: the evaluation's last, or (none) the replicate's own.
+  std::optional<SearchResult> lastFit;
+  const auto index = [](int rep) { return static_cast<std::size_t>(rep - 1); };
 
   ReplicateSteps steps;
   steps.prepare = [&](int rep) {
-    Slot& slotOfRep = slot(rep);
-    slotOfRep.counts = sampleRow(result.samples, rep, 2, k + 1);
+    const std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
     // A replicate without units (or with a class the draw cannot reach)
     // has no bootstrap: it gets no evaluation instead of ending the run.
-    slotOfRep.evaluated = s.evaluate && evaluable(slotOfRep.counts);
-    if (slotOfRep.evaluated) {
-      slotOfRep.bootSamples = drawFromFrequencies(slotOfRep.counts, s.bootReplications, stream, stop);
+    if (s.evaluate && evaluable(counts)) {
+      evaluated[index(rep)] = 1;
+      bootSamples[index(rep)] = drawFromFrequencies(counts, s.bootReplications, stream, stop);
     }
   };
   steps.fit = [&](int rep, std::stop_token fitStop) {
-    Slot& slotOfRep = slot(rep);
-    slotOfRep.row = estimateReplicate(slotOfRep.counts, s.search, fitStop);
-    if (slotOfRep.evaluated) {
-      slotOfRep.evaluation = evaluateSamples(slotOfRep.bootSamples, s.search, s.level, fitStop);
-      slotOfRep.bootSamples = SampleTable();
-    }
-  };
-  // The fit left behind: the evaluation's last, or (none) the replicate's own.
-  std::optional<SearchResult> lastFit;
-  steps.finish = [&](int rep) {
-    Slot& slotOfRep = slot(rep);
-    const ReplicateEstimates& row = slotOfRep.row;
-    result.components[static_cast<std::size_t>(rep - 1)] = row.components;
+    std::vector<std::int32_t> counts = sampleRow(result.samples, rep, 2, k + 1);
+    const ReplicateEstimates row = estimateReplicate(counts, s.search, fitStop);
+    result.components[index(rep)] = row.components;
     for (int j = 1; j <= studyEstimators; ++j) {
       result.tables.unobserved(j, rep) = row.unobserved[static_cast<std::size_t>(j - 1)];
       result.tables.estimates(j, rep) = row.estimates[static_cast<std::size_t>(j - 1)];
     }
-    // The replicate is done: its lines go out together.
-    write(listDirected("********  rep ", rep, "    *********"));
-    std::vector<std::int32_t> counts = std::move(slotOfRep.counts);
     std::optional<SearchResult> fit;
     if (s.evaluate) {
-      Estimate median;
-      EstimatorIntervals& intervals = (*result.evalIntervals)[static_cast<std::size_t>(rep - 1)];
-      if (slotOfRep.evaluated) {
-        write(listDirected("evaluate Bootstrap"));
-        EvaluationResult& evaluation = slotOfRep.evaluation;
-        median = evaluation.median;
+      EstimatorIntervals& intervals = (*result.evalIntervals)[index(rep)];
+      if (evaluated[index(rep)] != 0) {
+        EvaluationResult evaluation = evaluateSamples(std::exchange(bootSamples[index(rep)], SampleTable()),
+                                                      s.search, s.level, fitStop);
+        (*result.evalMedian)[index(rep)] = evaluation.median;
         intervals = evaluation.intervals;
         counts = std::move(evaluation.lastSample);
         fit = std::move(evaluation.lastFit);
       } else {
         for (PercentileInterval& interval : intervals) interval = percentileInterval({}, s.level);
       }
-      (*result.evalMedian)[static_cast<std::size_t>(rep - 1)] = median;
+    }
+    if (rep == r) {
+      result.lastCounts = std::move(counts);
+      lastFit = std::move(fit);
+    }
+  };
+  steps.finish = [&](int rep) {
+    // The replicate is done: its lines go out together.
+    write(listDirected("********  rep ", rep, "    *********"));
+    if (s.evaluate) {
+      if (evaluated[index(rep)] != 0) write(listDirected("evaluate Bootstrap"));
       ListRecord line;
       line.text("eval Median N=");
-      appendEstimate(line, median);
+      appendEstimate(line, (*result.evalMedian)[index(rep)]);
       write(line.str());
     }
-
     ListRecord line;
-    line.text("m=").integer(result.components[static_cast<std::size_t>(rep - 1)]).text("  n0=");
+    line.text("m=").integer(result.components[index(rep)]).text("  n0=");
     appendEstimate(line, result.tables.unobserved(1, rep));
     line.text("  N=");
     appendEstimate(line, result.tables.estimates(1, rep));
     write(line.str());
     write(listDirected(std::string(21, '_')));
-
-    result.lastCounts = std::move(counts);
-    lastFit = std::move(fit);
     if (progress) progress(rep, r);
   };
+  const int pool = std::min(replicateThreads(s.threads), r);
   if (!runReplicates(r, pool, steps, stop)) return stoppedResult<StudyResult>();
 
   // The search is deterministic: fitting the last replicate again gives the
