@@ -65,6 +65,7 @@ for seed in "${seeds[@]}"; do
     compare "simulate --from-data seed $seed $json" simulate --from-data "$examples/tenclasses.txt" --population 400 \
       --replications 10 --boot-eval 8 --seed "$seed" --samples --interim $json
     compare "pg-simulate seed $seed $json" pg-simulate --replications 30 --seed "$seed" --samples --interim $json
+    compare "pg-simulate R=1000 seed $seed $json" pg-simulate --replications 1000 --seed "$seed" --interim $json
   done
 done
 echo "$passed passed, $failed failed"

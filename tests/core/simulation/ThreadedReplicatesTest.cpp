@@ -108,7 +108,7 @@ TEST(ThreadedReplicates, AStudyWithItsEvaluationOnTwoThreadsIsTheSerialOne) {
 
 TEST(ThreadedReplicates, APoissonGammaSimulationOnTwoThreadsIsTheSerialOne) {
   PoissonGammaSettings s;
-  s.replications = 30;
+  s.replications = 600;  // blocks of 256 replicates on the pool
   Observed runs[2];
   PoissonGammaResult results[2];
   for (const int threads : {1, 2}) {
