@@ -18,6 +18,8 @@ int replicateThreads(int threads) {
   return cores == 0 ? 1 : static_cast<int>(cores);
 }
 
+int replicatesInFlight(int threads) { return threads <= 1 ? 1 : 2 * threads; }
+
 namespace {
 
 bool runSerially(int replications, const ReplicateSteps& steps, std::stop_token stop) {
@@ -39,7 +41,7 @@ class Pool {
   Pool(int replications, int threads, const ReplicateSteps& steps, std::stop_token stop)
       : steps_(steps),
         stop_(stop),
-        window_(2 * threads),
+        window_(replicatesInFlight(threads)),
         fitted_(static_cast<std::size_t>(replications) + 1, 0),
         forward_(stop, [this] { cancel_.request_stop(); }) {
     workers_.reserve(static_cast<std::size_t>(threads));

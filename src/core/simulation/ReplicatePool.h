@@ -13,9 +13,9 @@
 //                    replicate up to rep is fitted: log lines, progress and
 //                    the rows of the result.
 // The steps of one replicate run one after the other: each sees what the
-// step before it wrote. At most two replicates per thread are prepared and
-// not yet fitted, so what prepare draws ahead is bounded by a few
-// replicates per thread, whatever R is; a replicate that is fitted waits
+// step before it wrote. At most replicatesInFlight(threads) replicates are
+// prepared and not yet fitted, so what prepare draws ahead is bounded by a
+// few replicates per thread, whatever R is; a replicate that is fitted waits
 // for its turn to finish while the workers go on with the next ones, so
 // what fit leaves for finish should be small (the replicate's rows).
 //
@@ -38,6 +38,10 @@ namespace tallyfold {
 // (std::thread::hardware_concurrency, 1 where it is not known); never
 // below 1.
 int replicateThreads(int threads);
+
+// The most replicates prepared and not yet fitted on `threads` threads:
+// one being fitted by each worker and one drawn ahead for it; 1 serially.
+int replicatesInFlight(int threads);
 
 struct ReplicateSteps {
   std::function<void(int rep)> prepare;  // may be empty

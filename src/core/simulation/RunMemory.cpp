@@ -71,7 +71,7 @@ std::uint64_t bootstrapMemoryNeed(std::size_t m, std::int64_t replications) {
 }
 
 std::uint64_t studyMemoryNeed(std::int64_t numCounts, std::int64_t replications, bool evaluate,
-                              std::int64_t bootReplications) {
+                              std::int64_t bootReplications, std::int64_t inFlight) {
   const std::uint64_t r = nonNegative(replications);
   const std::uint64_t classes = sum(nonNegative(numCounts), 1);
   // The class vectors the sampler builds (frequencies and probabilities) and
@@ -81,10 +81,10 @@ std::uint64_t studyMemoryNeed(std::int64_t numCounts, std::int64_t replications,
                             vectors});
   if (evaluate) {
     const std::uint64_t b = nonNegative(bootReplications);
-    // The medians (R), and one replicate's B bootstrap samples of K classes
-    // with their B population sizes.
-    need = sum({need, product(r, sizeof(Estimate)), sampleBytes(b, nonNegative(numCounts)),
-                product(b, sizeof(float))});
+    // The medians (R), and each replicate in flight's B bootstrap samples of
+    // K classes with their B population sizes.
+    const std::uint64_t perReplicate = sum(sampleBytes(b, nonNegative(numCounts)), product(b, sizeof(float)));
+    need = sum({need, product(r, sizeof(Estimate)), product(perReplicate, nonNegative(inFlight))});
   }
   return need;
 }

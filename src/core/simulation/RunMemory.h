@@ -26,9 +26,10 @@ std::uint64_t bootstrapMemoryNeed(std::size_t m, std::int64_t replications);
 // Bytes a simulation study holds at once: R samples of K + 1 classes, the
 // seven estimate rows and the components (and the evaluation's medians) of
 // every replicate, and, with the bootstrap evaluation, the B bootstrap
-// samples of one replicate. bootReplications counts only when evaluate.
+// samples of `inFlight` replicates (those drawn ahead of their fits).
+// bootReplications and inFlight count only when evaluate.
 std::uint64_t studyMemoryNeed(std::int64_t numCounts, std::int64_t replications, bool evaluate,
-                              std::int64_t bootReplications);
+                              std::int64_t bootReplications, std::int64_t inFlight = 1);
 
 // Bytes a Poisson-Gamma simulation holds at once: R samples of K + 1
 // classes and the five estimate rows of every replicate.

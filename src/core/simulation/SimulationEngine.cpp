@@ -90,7 +90,8 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
   }
   if (s.evaluate && s.bootReplications < 1) return errorBy("Number of Bootstrap Replications");
   if (s.evaluate && !(s.level > 0.0 && s.level < 1.0)) return errorBy("Confidence Level");
-  // The replicates' tables, then one replicate's bootstrap samples.
+  // The replicates' tables, then the bootstrap samples of the replicates
+  // drawn ahead of their fits.
   if (std::optional<std::string> problem =
           memoryProblem(studyMemoryNeed(s.numCounts, s.replications, false, 0), "Number of Replications",
                         s.replications)) {
@@ -98,7 +99,8 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
   }
   if (s.evaluate) {
     if (std::optional<std::string> problem =
-            memoryProblem(studyMemoryNeed(s.numCounts, s.replications, true, s.bootReplications),
+            memoryProblem(studyMemoryNeed(s.numCounts, s.replications, true, s.bootReplications,
+                                          replicatesInFlight(std::min(replicateThreads(s.threads), s.replications))),
                           "Number of Bootstrap Replications", s.bootReplications)) {
       return problem;
     }
