@@ -69,8 +69,11 @@ void bootstrapSettingsOk(Dialog& dialog) {
   g.maxComponents = *maxComponents;
   g.numReplications = *replications;
 
-  const BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
-                         g.numReplications, g.printInterim != 0, g.printSamples != 0};
+  BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
+                   g.numReplications, g.printInterim != 0, g.printSamples != 0, std::nullopt};
+  run.record = RunRecord{startRunStream(), g.dataFileName,
+                         {"bootstrap of " + std::to_string(run.replications) + " replications",
+                          searchSettingsText(run.search)}};
   startJob([run](std::stop_token stop) { return runBootstrap(run, processRandomStream(), outputFolders(), stop); });
   dialog.exit(idOk);
 }
@@ -129,10 +132,10 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
       result.tables, std::vector<Estimate>(observedRow.estimates.begin(), observedRow.estimates.end()),
       defaults::intervalLevel));
   auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
-  return [size, tables, folders, plot] {
+  return [size, tables, folders, plot, record = run.record] {
     // Set only now: an abandoned or stopped run leaves the setting as it was.
     if (size) globalVar().populationSize = *size;
-    simulationSummary(*tables, std::nullopt, std::nullopt, folders);
+    simulationSummary(*tables, std::nullopt, std::nullopt, folders, record);
     showConfidenceIntervals(*tables, defaults::intervalLevel);
     globalVar().bootstrapPlot = *plot;
     windows().setMenuEntryEnabled(bootstrapPlotCaption, true);

@@ -11,6 +11,7 @@
 
 #include "estimation/EMtrun_alg.h"
 #include "settings/Defaults.h"
+#include "simulation/RunRecord.h"
 #include "simulation/OutputFolders.h"
 
 namespace tallyfold {
@@ -25,6 +26,7 @@ struct BootstrapRun {
   std::int32_t replications = defaults::replications;
   bool printInterim = defaults::printInterim;
   bool printSamples = defaults::printSamples;
+  std::optional<RunRecord> record;  // shown and written with the summary
 };
 
 // Menu handler: checks the data, fills and runs dialog 105.

@@ -3,8 +3,11 @@
 #include <optional>
 #include <string>
 
+#include "common/FieldLayout.h"
 #include "common/ListDirected.h"
+#include "common/Text.h"
 #include "data/CountTable.h"
+#include "numeric/RandomStream.h"
 #include "state/GlobalVar.h"
 
 namespace tallyfold {
@@ -49,6 +52,23 @@ StopCriterion CriterionRadios::read(const Dialog& dialog) const {
   if (dialog.checked(npmle)) return StopCriterion::npmle;
   if (dialog.checked(bic)) return StopCriterion::bic;
   return StopCriterion::max;
+}
+
+std::int32_t startRunStream() {
+  const GlobalVar& g = globalVar();
+  RandomStream& stream = processRandomStream();
+  if (g.fixedSeed) {
+    seedProcessRandomStream(*g.fixedSeed);
+  } else if (stream.seed() == 0) {
+    seedProcessRandomStream(clockSeedNow());
+  }
+  return processRandomStream().seed();
+}
+
+std::string searchSettingsText(const SearchSettings& settings) {
+  return "criterion " + std::string(criterionName(settings.stopCriterion)) + ", maximum components " +
+         std::to_string(settings.maxComponents) + ", exactness " +
+         std::string(trimLeft(formatF(settings.exactness, 13, 11)));
 }
 
 void openTextWindow(int unit, std::string_view title, int columns, int rows, int height, int width) {

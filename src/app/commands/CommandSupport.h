@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "estimation/EMtrun_alg.h"
 #include "settings/Defaults.h"
 #include "windows/WindowServices.h"
 
@@ -36,6 +37,16 @@ struct CriterionRadios {
   void show(Dialog& dialog, StopCriterion criterion) const;
   StopCriterion read(const Dialog& dialog) const;
 };
+
+// Readies the process's random stream for a run that starts now and gives
+// the seed it starts from: with a fixed seed set ("Random Seed…") the stream
+// restarts from it, as `tallyfold-cli --seed` does; otherwise it goes on from
+// where the last run left it (seeded from the clock before its first draw).
+std::int32_t startRunStream();
+
+// "criterion npmle, maximum components 2, exactness 0.00000010000": a
+// search's settings as the "Run" block names them.
+std::string searchSettingsText(const SearchSettings& settings);
 
 // Opens child window `unit` with `title` and brings it to the front; sizes
 // its virtual text area (a failed configuration is tried once more); black

@@ -73,6 +73,11 @@ void poissonGammaSettingsOk(Dialog& dialog) {
   g.pgAlpha = run.settings.alpha;
   g.pgKappa = run.settings.kappa;
 
+  const PoissonGammaSettings& p = run.settings;
+  run.record = RunRecord{startRunStream(), std::string(),
+                         {"Poisson-Gamma simulation, alpha " + shortestReal(p.alpha) + ", kappa " + shortestReal(p.kappa) +
+                          ", N = " + std::to_string(p.populationSize) + ", " + std::to_string(p.replications) +
+                          " replications, counts up to " + std::to_string(p.numCounts)}};
   g.numEstimators = 5;
   if (!startJob([run](std::stop_token stop) { return runPoissonGamma(run, processRandomStream(), outputFolders(), stop); },
                 [] { globalVar().numEstimators = 7; })) {
@@ -104,8 +109,8 @@ std::optional<JobFinish> runPoissonGamma(const PoissonGammaRun& run, RandomStrea
   // and the result tables stay as they are.
   w.focusWindow(g.statusUnit);
   auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
-  return [tables, size = run.settings.populationSize] {
-    poissonGammaSummary(*tables, std::optional<std::int32_t>(size));
+  return [tables, record = run.record, size = run.settings.populationSize] {
+    poissonGammaSummary(*tables, std::optional<std::int32_t>(size), record);
     globalVar().numEstimators = 7;
   };
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stop_token>
 
+#include "simulation/RunRecord.h"
 #include "commands/BusyGuard.h"
 #include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
@@ -19,6 +20,7 @@ struct PoissonGammaRun {
   PoissonGammaSettings settings;
   bool printInterim = false;
   bool printSamples = false;
+  std::optional<RunRecord> record;  // shown with the summary
 };
 
 // Menu handler: fills and runs dialog 107.

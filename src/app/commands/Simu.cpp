@@ -230,6 +230,22 @@ void simulationSettingsOk(Dialog& dialog) {
   g.populationSize = s.populationSize;
   g.numSimCounts = s.numCounts;
 
+  std::string source = "samples from the Poisson mixture";
+  if (s.fromDataset) {
+    source = "samples from the data";
+  } else {
+    for (std::size_t j = 0; j < s.lambda.size(); ++j) {
+      source += " (" + shortestReal(s.lambda[j]) + ", " + shortestReal(s.weight[j]) + ")";
+    }
+  }
+  run.record = RunRecord{
+      startRunStream(), s.fromDataset ? g.dataFileName : std::string(),
+      {"simulation study of N = " + std::to_string(s.populationSize) + ", " + std::to_string(s.replications) +
+           " replications, counts up to " + std::to_string(s.numCounts),
+       source,
+       s.evaluate ? "evaluation of " + std::to_string(s.bootReplications) + " bootstrap samples per replicate"
+                  : std::string("no evaluation"),
+       searchSettingsText(s.search)}};
   startJob([run](std::stop_token stop) { return runSimulation(run, processRandomStream(), outputFolders(), stop); });
   dialog.exit(idOk);
 }
@@ -260,8 +276,9 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, run.study.populationSize);
   auto shared = std::make_shared<const StudyResult>(std::move(result));
   auto plot = std::make_shared<const PlotSpec>(studyPlot(shared->tables, run.study.populationSize));
-  return [shared, folders, accuracy, plot, size = run.study.populationSize, level = run.study.level] {
-    simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders);
+  return [shared, folders, accuracy, plot, record = run.record, size = run.study.populationSize,
+          level = run.study.level] {
+    simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders, record);
     showCoverage(accuracy, size, level);
     globalVar().studyPlot = *plot;
     windows().setMenuEntryEnabled(studyPlotCaption, true);

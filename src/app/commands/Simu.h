@@ -8,6 +8,7 @@
 #include <stop_token>
 #include <string_view>
 
+#include "simulation/RunRecord.h"
 #include "commands/BusyGuard.h"
 
 #include "simulation/OutputFolders.h"
@@ -23,6 +24,7 @@ struct SimulationRun {
   StudySettings study;
   bool printInterim = true;
   bool printSamples = false;
+  std::optional<RunRecord> record;  // shown and written with the summary
 };
 
 // Menu handler: fills and runs dialog 102.

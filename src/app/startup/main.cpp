@@ -6,6 +6,7 @@
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
 #include "commands/Cutoff.h"
+#include "commands/RandomSeed.h"
 #include "views/GoodnessOfFitView.h"
 #include "views/HelpView.h"
 #include "views/Plots.h"
@@ -34,6 +35,7 @@ bool buildMenus() {
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation", menuSimulation);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Bootstrap", menuBootstrap);
   w.appendMenuEntry(3, MenuEntryKind::item, "&Start Simulation Poisson-Gamma", menuPoissonGamma);
+  w.appendMenuEntry(3, MenuEntryKind::item, randomSeedCaption, startRandomSeed);
   // Each plot is usable once the computation that feeds it has run.
   w.appendMenuEntry(4, MenuEntryKind::title, plotsMenuCaption, {});
   w.appendMenuEntry(4, MenuEntryKind::item, gradientPlotCaption, showGradientPlot);

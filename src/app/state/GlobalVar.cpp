@@ -42,6 +42,7 @@ void GlobalVar::resetAll() {
   bootstrapPlot.reset();
   studyPlot.reset();
   lastSummary.reset();
+  fixedSeed.reset();
   editedComponent = 0;
 }
 

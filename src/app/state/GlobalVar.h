@@ -61,6 +61,8 @@ struct GlobalVar {
   std::optional<PlotSpec> fitPlot;
   std::optional<PlotSpec> bootstrapPlot;
   std::optional<PlotSpec> studyPlot;
+  // The seed of the next runs ("Random Seed…"); none: the clock's.
+  std::optional<std::int32_t> fixedSeed;
   // The summary the "Simulation Results" window shows, for saving it.
   std::optional<SimulationSummary> lastSummary;
 

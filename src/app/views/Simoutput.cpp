@@ -6,7 +6,7 @@
 
 namespace tallyfold {
 
-void drawSimulationResults(const SimulationSummary& summary) {
+int drawSimulationResults(const SimulationSummary& summary) {
   globalVar().lastSummary = summary;  // for "Save Results As…"
   const GlobalVar& g = globalVar();
   WindowServices& w = windows();
@@ -38,6 +38,17 @@ void drawSimulationResults(const SimulationSummary& summary) {
     }
     y += summaryLineHeight;
   }
+  return y;
+}
+
+void drawRunBlock(int y, const RunRecord& run) {
+  WindowServices& w = windows();
+  const int unit = globalVar().simResultsUnit;
+  y += summaryLineHeight;
+  for (const std::string& line : runLines(run)) {
+    w.drawTextAt(unit, summaryLeftMargin, y, line);
+    y += summaryLineHeight;
+  }
 }
 
 void showFolderMessage(const FileOutcome& outcome) {
@@ -53,10 +64,18 @@ void simulationSummary(const EstimateTables& tables, const std::optional<std::ve
 }
 
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
-                       std::optional<std::int32_t> trueSize, const OutputFolders& folders) {
+                       std::optional<std::int32_t> trueSize, const OutputFolders& folders,
+                       const std::optional<RunRecord>& run) {
   const SimulationSummary summary = summarizeSimulation(tables, trueSize, evalMedian);
-  drawSimulationResults(summary);
-  showFolderMessage(writeSummaryFile(folders, summary));
+  const int y = drawSimulationResults(summary);
+  const FileOutcome written = writeSummaryFile(folders, summary);
+  showFolderMessage(written);
+  if (run) {
+    drawRunBlock(y, *run);
+    // Beside the summary file, only where that could be written (its
+    // folder's message has been shown once).
+    if (!written.folderMessage) writeRunFile(folders, *run);
+  }
 }
 
 void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown) {
@@ -66,8 +85,10 @@ void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown) {
   poissonGammaSummary(tables, size);
 }
 
-void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize) {
-  drawSimulationResults(summarizeSimulation(tables, trueSize));
+void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize,
+                         const std::optional<RunRecord>& run) {
+  const int y = drawSimulationResults(summarizeSimulation(tables, trueSize));
+  if (run) drawRunBlock(y, *run);
 }
 
 }  // namespace tallyfold

@@ -9,6 +9,7 @@
 
 #include "simulation/EstimateTables.h"
 #include "simulation/OutputFolders.h"
+#include "simulation/RunRecord.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/SimulationSummary.h"
 
@@ -23,15 +24,22 @@ namespace tallyfold {
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
                        bool trueSizeKnown, const OutputFolders& folders = outputFolders());
 // The same with the true population size given (none for the bootstrap).
+// With a run record, the "Run" block follows the table and
+// Simoutput.run.txt is written beside the summary file.
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
-                       std::optional<std::int32_t> trueSize, const OutputFolders& folders);
+                       std::optional<std::int32_t> trueSize, const OutputFolders& folders,
+                       const std::optional<RunRecord>& run = std::nullopt);
 
 // Five-estimator summary of the Poisson-Gamma simulation: the window only.
 void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown);
-void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize);
+void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize,
+                         const std::optional<RunRecord>& run = std::nullopt);
 
-// Draws a computed summary into the "Simulation Results" window.
-void drawSimulationResults(const SimulationSummary& summary);
+// Draws a computed summary into the "Simulation Results" window; returns the
+// pixel row below its last row.
+int drawSimulationResults(const SimulationSummary& summary);
+// The "Run" block of a run record, from pixel row y down.
+void drawRunBlock(int y, const RunRecord& run);
 
 // Shows a writer's missing-folder message, if it has one (title "Error").
 void showFolderMessage(const FileOutcome& outcome);

@@ -14,6 +14,7 @@ inline constexpr int dialogComponentCount = 103;
 inline constexpr int dialogComponent = 104;
 inline constexpr int dialogBootstrap = 105;
 inline constexpr int dialogPoissonGamma = 107;
+inline constexpr int dialogRandomSeed = 110;
 
 // Dialog 101: the calculation settings.
 inline constexpr int idCalcExactness = 1000;
@@ -54,5 +55,10 @@ inline constexpr int idComponentNumber = 1023;  // static text: the component's 
 // Dialog 107: the Poisson-Gamma parameters.
 inline constexpr int idAlpha = 1032;
 inline constexpr int idKappa = 1033;
+
+// Dialog 110: the seed of the next runs.
+inline constexpr int idFixedSeed = 1040;  // radio: the seed in idSeed
+inline constexpr int idClockSeed = 1041;  // radio: the time of day, as by default
+inline constexpr int idSeed = 1042;
 
 }  // namespace tallyfold

@@ -124,6 +124,16 @@ constexpr DialogControl poissonGammaControls[] = {
     {idCancel, K::pushButton, "Cancel", 163, 164, 50, 14},
 };
 
+// 110: the seed of the next simulations and bootstraps.
+constexpr DialogControl randomSeedControls[] = {
+    {none, K::centredStatic, "Random seed of the next runs", 7, 6, 186, 12},
+    {idFixedSeed, K::radio, "Fixed seed (1..2147483646):", 15, 24, 110, 10, 1},
+    {idSeed, K::edit, "", 129, 22, 64, 12},
+    {idClockSeed, K::radio, "From the clock at each run", 15, 40, 170, 10, 1},
+    {idOk, K::defaultPushButton, "OK", 87, 58, 50, 14},
+    {idCancel, K::pushButton, "Cancel", 143, 58, 50, 14},
+};
+
 constexpr std::array templates{
     DialogTemplate{dialogCalculation, "Dialog", 204, 106, "Arial", 12, calculationControls},
     DialogTemplate{dialogSimulation, "Simulation Study", 400, 232, "Arial", 10, simulationControls},
@@ -131,6 +141,7 @@ constexpr std::array templates{
     DialogTemplate{dialogComponent, "Set Component", 178, 86, "Arial", 10, componentControls},
     DialogTemplate{dialogBootstrap, "Bootstrap ", 200, 156, "Arial", 10, bootstrapControls},
     DialogTemplate{dialogPoissonGamma, "Simulation", 220, 186, "Arial", 10, poissonGammaControls},
+    DialogTemplate{dialogRandomSeed, "Random Seed", 200, 80, "Arial", 10, randomSeedControls},
 };
 
 }  // namespace

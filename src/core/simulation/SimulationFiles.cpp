@@ -163,6 +163,10 @@ FileOutcome writeBootInterimFile(const OutputFolders& folders, const EstimateTab
   return writeTable(folders, "Bootinterim.txt", bootInterimLines(tables, components));
 }
 
+FileOutcome writeRunFile(const OutputFolders& folders, const RunRecord& run) {
+  return writeTable(folders, "Simoutput.run.txt", runLines(run));
+}
+
 FileOutcome writeSummaryFile(const OutputFolders& folders, const SimulationSummary& summary) {
   return writeTable(folders, "Simoutput.txt", summaryFileLines(summary));
 }

@@ -18,6 +18,7 @@
 
 #include "simulation/EstimateTables.h"
 #include "simulation/OutputFolders.h"
+#include "simulation/RunRecord.h"
 #include "simulation/SimulationSummary.h"
 #include "simulation/getSample.h"
 
@@ -50,6 +51,10 @@ enum class InterimKind {
 // "Siminterim.txt": a header and one line per replicate. components is read
 // for the study table only; evalMedian, when given, adds the column
 // "evMedian".
+// The run's record, runLines, in "C:\Temp\Simoutput.run.txt" beside the
+// summary file (which stays as it is).
+FileOutcome writeRunFile(const OutputFolders& folders, const RunRecord& run);
+
 FileOutcome writeInterimFile(const OutputFolders& folders, InterimKind kind, const EstimateTables& tables,
                              std::span<const std::int32_t> components,
                              const std::optional<std::vector<Estimate>>& evalMedian);

@@ -10,6 +10,9 @@
 
 #include "common/NearestInteger.h"
 #include "commands/EMGFU.h"
+#include "commands/RandomSeed.h"
+#include "simulation/BootstrapEngine.h"
+#include "simulation/SimulationSummary.h"
 #include "estimation/EMtrun.h"
 #include "numeric/RandomStream.h"
 #include "state/GlobalVar.h"
@@ -153,7 +156,12 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
   for (const char* absent : {" Predefined Population Size", " Bias", " Mean of eval. Median"}) {
     EXPECT_EQ(std::find(drawn.begin(), drawn.end(), absent), drawn.end()) << absent;
   }
-  EXPECT_EQ(drawn.back(), "         3");
+  // Below the table, the "Run" block, also in Simoutput.run.txt.
+  const auto run = std::find(drawn.begin(), drawn.end(), " Run");
+  ASSERT_NE(run, drawn.end());
+  EXPECT_EQ(*(run - 1), "         3");
+  EXPECT_EQ(std::vector<std::string>(run, drawn.end()), readLines(root.path() / "Simoutput.run.txt"));
+  EXPECT_EQ(run[1].rfind(" seed ", 0), 0u);
 
   // After the summary: the percentile intervals of the seven estimators.
   const RecordedWindow intervals = rec.window(g.intervalsUnit);
@@ -161,6 +169,38 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
   ASSERT_EQ(intervals.lines.size(), 9u);
   EXPECT_EQ(intervals.lines[0].rfind(" Bootstrap percentile intervals of N, 95 %", 0), 0u);
   EXPECT_EQ(intervals.lines[8].rfind(" Chao ", 0), 0u);
+}
+
+// "Random Seed…": every run starts from the seed, as tallyfold-cli --seed
+// does; a seed out of range keeps the dialog open.
+TEST_F(BootCommand, AFixedSeedGivesEveryRunTheCommandLinesNumbers) {
+  loadData(tenClasses);
+  rec.expectDialog(dialogRandomSeed, [](RecordingDialog& d) {
+    d.setChecked(idFixedSeed, true);
+    d.setText(idSeed, "0");
+    d.press(idOk);
+    EXPECT_TRUE(d.isOpen());
+    d.setText(idSeed, "4242");
+    d.press(idOk);
+  });
+  startRandomSeed();
+  EXPECT_EQ(globalVar().fixedSeed, 4242);
+  std::vector<std::vector<std::string>> summaries;
+  for (int run = 0; run < 2; ++run) {
+    start([](RecordingDialog& d) {
+      d.setText(idReplications, "3");
+      d.press(idOk);
+    });
+    summaries.push_back(readLines(root.path() / "Simoutput.txt"));
+  }
+  EXPECT_EQ(summaries[0], summaries[1]);
+  const GlobalVar& g = globalVar();
+  RandomStream stream(4242);
+  const BootstrapResult alone = bootstrapReplicates(
+      tenClasses, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, 3, stream, {});
+  EXPECT_EQ(summaryFileLines(summarizeSimulation(alone.tables, std::nullopt)), summaries[0]);
+  EXPECT_TRUE(test::contains(readLines(root.path() / "Simoutput.run.txt"),
+                       " seed 4242 (tallyfold-cli --seed 4242 gives the same numbers)"));
 }
 
 TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {
@@ -177,8 +217,9 @@ TEST_F(BootCommand, MissingFoldersAreReportedAndTheSummaryIsStillComplete) {
   const RecordedMessageBox temp{"Folder \"C:/temp\" not exist (" + absent + ": missing)", "Error"};
   EXPECT_EQ(rec.messageBoxes(), (std::vector<RecordedMessageBox>{sim, temp, temp}));
   const std::vector<std::string> drawn = rec.drawnTexts(30);
-  ASSERT_FALSE(drawn.empty());
-  EXPECT_EQ(drawn[drawn.size() - 2], " Number of Replications");
+  const auto run = std::find(drawn.begin(), drawn.end(), " Run");
+  ASSERT_NE(run, drawn.end());
+  EXPECT_EQ(*(run - 2), " Number of Replications");
   EXPECT_FALSE(std::filesystem::exists(root.path() / "absent"));
 }
 

@@ -41,6 +41,7 @@ TEST_F(Startup, FrameAndTheMenuEntriesInOrder) {
       {3, K::item, "&Start Simulation"},
       {3, K::item, "&Start Bootstrap"},
       {3, K::item, "&Start Simulation Poisson-Gamma"},
+      {3, K::item, "Random Seed\u2026"},
       {4, K::title, "&Plots"},
       {4, K::item, "&Gradient Function"},
       {4, K::item, "&Observed and Fitted"},

@@ -36,7 +36,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   }
   EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Results As\u2026", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
-                                   "&Start Simulation Poisson-Gamma", "&Plots", "&Gradient Function",
+                                   "&Start Simulation Poisson-Gamma", "Random Seed\u2026", "&Plots", "&Gradient Function",
                                    "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates",
                                    "&Help", "Guide", "About"}));
   EXPECT_EQ(services.statusBarText(), QStringLiteral("Waiting"));
