@@ -86,6 +86,8 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   if (observedFit.stopped) throw Stopped{};
   const Estimate observedNall = nearestInt(estimateNall(counts, observedFit.lambda, observedFit.weight));
 
+  std::ofstream rowsFile;
+  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, false, rowsFile);
   const BootstrapResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);
     // Each replicate's lines start with its rep line, written once it is done.
@@ -95,7 +97,7 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
     };
     return bootstrapReplicates(counts, settings, options.replications, stream, options.progress ? progress : LogSink{},
                                files.sampleWriter(options.samples, writeBootSampleFiles), options.stop,
-                               options.threads);
+                               options.threads, rows);
   }();
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};

@@ -44,4 +44,12 @@ nlohmann::json finiteOrNull(double value) {
   return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
 }
 
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::ofstream& file) {
+  if (!path) return {};
+  file.open(*path, std::ios::trunc);
+  if (!file) throw BadInput{"cannot write " + *path};
+  file << replicateCsvHeader(evaluation) << "\n" << std::flush;
+  return [&file, evaluation](const ReplicateRow& row) { file << replicateCsvLine(row, evaluation) << "\n" << std::flush; };
+}
+
 }  // namespace tallyfold::cli

@@ -3,6 +3,7 @@
 // file with a message that names the file and line, the criterion names,
 // and the exit codes.
 #include <cstdint>
+#include <fstream>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "settings/Defaults.h"
+#include "simulation/ReplicateRows.h"
 
 namespace tallyfold::cli {
 
@@ -67,5 +69,11 @@ template <typename T>
 nlohmann::json jsonOrNull(const std::optional<T>& value) {
   return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
 }
+
+// --replicates-csv: opens `path` (replacing it) and writes the header; the
+// sink writes each replicate's row as it comes and flushes it, so a stopped
+// run leaves whole rows. No path: no file and an empty sink. Throws BadInput
+// when the file cannot be written.
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::ofstream& file);
 
 }  // namespace tallyfold::cli

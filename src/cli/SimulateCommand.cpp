@@ -55,11 +55,13 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
+  std::ofstream rowsFile;
+  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, s.evaluate, rowsFile);
   const StudyResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);
     const ProgressSink progress = [&bar](int r, int total) { bar.update(r, total); };
     return runSimulationStudy(s, stream, {}, options.progress ? progress : ProgressSink{},
-                              sampleWriter(files, options.samples, s.numCounts), options.stop);
+                              sampleWriter(files, options.samples, s.numCounts), options.stop, rows);
   }();
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};

@@ -32,6 +32,7 @@ struct SimulateOptions {
   bool samples = false;
   bool interim = false;
   bool json = false;
+  std::optional<std::string> replicatesCsv;  // one CSV row per replicate, written as the run goes
   double level = defaults::intervalLevel;  // of the evaluation's intervals
   std::int32_t threads = defaults::threads;  // that fit the replicates; 0: every core
   bool progress = false;  // the progress bar on the error stream

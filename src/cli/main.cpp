@@ -115,6 +115,8 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   bootstrapCommand->add_flag("--json", bootstrap.json, "print one JSON object");
   addLevelOption(bootstrapCommand, bootstrap.level, "the percentile intervals");
   addReplicateOptions(bootstrapCommand, bootstrap.threads, quiet);
+  bootstrapCommand->add_option("--replicates-csv", bootstrap.replicatesCsv,
+                               "write one CSV row per replicate to FILE as the run goes");
   addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
@@ -160,6 +162,8 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   simulateCommand->add_flag("--json", simulate.json, "print one JSON object");
   addLevelOption(simulateCommand, simulate.level, "the evaluation's intervals");
   addReplicateOptions(simulateCommand, simulate.threads, quiet);
+  simulateCommand->add_option("--replicates-csv", simulate.replicatesCsv,
+                              "write one CSV row per replicate to FILE as the run goes");
   addTimeLimitOption(simulateCommand, timeLimit);
 
   PoissonGammaOptions pg;

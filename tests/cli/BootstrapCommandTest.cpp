@@ -103,6 +103,27 @@ TEST(BootstrapCommand, IntervalsComeFromTheReplicates) {
   EXPECT_EQ(j["intervals"].size(), 7u);
 }
 
+// --replicates-csv: one row per replicate with the JSON's estimates.
+TEST(BootstrapCommand, ReplicateRowsMatchTheJson) {
+  BootstrapOptions o = defaults(77);
+  o.json = true;
+  o.replicatesCsv = (std::filesystem::temp_directory_path() / "tallyfold-replicates.csv").string();
+  const nlohmann::json j = nlohmann::json::parse(run(o));
+  const std::vector<std::string> lines = readLines(*o.replicatesCsv);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].rfind("replicate,n,NPMLE N0,NPMLE N,", 0), 0u);
+  for (std::size_t r = 0; r < 4; ++r) {
+    std::string expected = std::to_string(r + 1) + ",275";
+    for (std::size_t k = 0; k < 7; ++k) {
+      const auto cell = [](const nlohmann::json& v) { return v.is_null() ? std::string() : std::to_string(v.get<int>()); };
+      expected += "," + cell(j["replications"][r]["unobserved"][k]) + "," + cell(j["replications"][r]["estimates"][k]);
+    }
+    expected += "," + std::to_string(j["replications"][r]["components"].get<int>());
+    EXPECT_EQ(lines[r + 1], expected);
+  }
+  std::filesystem::remove(*o.replicatesCsv);
+}
+
 TEST(BootstrapCommand, TheSameSeedGivesTheSameOutputByteForByte) {
   EXPECT_EQ(run(defaults(77)), run(defaults(77)));
   BootstrapOptions json = defaults(77);

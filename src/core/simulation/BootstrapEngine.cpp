@@ -100,7 +100,8 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
 
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
-                                    const SamplesDrawn& samplesDrawn, std::stop_token stop, std::int32_t threads) {
+                                    const SamplesDrawn& samplesDrawn, std::stop_token stop, std::int32_t threads,
+                                    const ReplicateSink& replicateDone) {
   const auto write = [&log](const std::string& line) {
     if (log) log(line);
   };
@@ -134,6 +135,7 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
     appendEstimate(line, result.tables.estimates(1, r));
     write(line.str());
     write(listDirected(std::string(21, '_')));
+    if (replicateDone) replicateDone(replicateRow(result.tables, result.components, r, observedUnits(observed)));
   };
   const int pool = std::min(replicateThreads(threads), replications);
   if (!runReplicates(replications, pool, steps, stop)) return stoppedResult<BootstrapResult>();

@@ -29,6 +29,7 @@
 #include "numeric/PercentileInterval.h"
 #include "settings/Defaults.h"
 #include "simulation/EstimateTables.h"
+#include "simulation/ReplicateRows.h"
 #include "simulation/getSample.h"
 
 namespace tallyfold {
@@ -71,7 +72,8 @@ using SamplesDrawn = std::function<void(const SampleTable&)>;
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
                                     const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {},
-                                    std::int32_t threads = defaults::threads);
+                                    std::int32_t threads = defaults::threads,
+                                    const ReplicateSink& replicateDone = {});
 
 // The closing log line "E(m)= …  : E(N0)= …  : E(N)= …": the means of the
 // components and of the NPMLE row over the replicates, in integer

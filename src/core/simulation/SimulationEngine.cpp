@@ -132,7 +132,7 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
 
 StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress, const SamplesDrawn& samplesDrawn,
-                               std::stop_token stop) {
+                               std::stop_token stop, const ReplicateSink& replicateDone) {
   const auto write = [&log](const std::string& line) {
     if (log) log(line);
   };
@@ -226,6 +226,12 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
     appendEstimate(line, result.tables.estimates(1, rep));
     write(line.str());
     write(listDirected(std::string(21, '_')));
+    if (replicateDone) {
+      ReplicateRow row = replicateRow(result.tables, result.components, rep,
+                                      observedUnits(sampleRow(result.samples, rep, 2, k + 1)));
+      if (s.evaluate) row.evalMedian = (*result.evalMedian)[index(rep)];
+      replicateDone(row);
+    }
     if (progress) progress(rep, r);
   };
   const int pool = std::min(replicateThreads(s.threads), r);

@@ -110,7 +110,7 @@ struct StudyResult {
 // settings.threads threads. Every callback runs on the calling thread.
 StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {},
-                               std::stop_token stop = {});
+                               std::stop_token stop = {}, const ReplicateSink& replicateDone = {});
 
 struct PoissonGammaSettings {
   double alpha = defaults::pgAlpha;

@@ -1,0 +1,36 @@
+#pragma once
+// Every replicate of a bootstrap or simulation study as a row, handed out
+// as the run goes (in replicate order, once the replicate's log lines are
+// out), and its CSV form: replicate number, n, N0 and N of each estimator
+// (empty for no estimate), the NPMLE's number of components and, for a study
+// with the bootstrap evaluation, the evaluation's median.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "simulation/EstimateTables.h"
+
+namespace tallyfold {
+
+struct ReplicateRow {
+  int replicate = 0;
+  std::int64_t observed = 0;  // n of the replicate's table
+  std::int32_t components = 0;
+  std::array<Estimate, studyEstimators> unobserved{};
+  std::array<Estimate, studyEstimators> estimates{};
+  std::optional<Estimate> evalMedian;  // with the evaluation only
+};
+
+using ReplicateSink = std::function<void(const ReplicateRow&)>;
+
+// Replicate r of the tables (components[r - 1] its NPMLE's), n its units.
+ReplicateRow replicateRow(const EstimateTables& tables, std::span<const std::int32_t> components, int r,
+                          std::int64_t observed);
+
+std::string replicateCsvHeader(bool evaluation);
+std::string replicateCsvLine(const ReplicateRow& row, bool evaluation);
+
+}  // namespace tallyfold
