@@ -68,7 +68,7 @@ nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::s
 int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std::ostream& err) {
   if (options.replications < 1) throw BadInput{"--replications must be at least 1"};
   const std::int32_t seed = chooseSeed(options.seed);
-  const std::vector<std::int32_t> counts = loadCounts(options.file);
+  const std::vector<std::int32_t> counts = loadCounts(options.file, options.format);
   if (const std::optional<std::string> problem = countTableProblem(counts)) {
     throw BadInput{options.file + ": " + *problem};
   }

@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <ostream>
+#include <utility>
 
 #include "common/FieldLayout.h"
-#include "data/CountFile.h"
 #include "numeric/RandomStream.h"
 
 namespace tallyfold::cli {
@@ -15,10 +15,10 @@ std::int32_t chooseSeed(const std::optional<std::int64_t>& seed) {
   return seed ? static_cast<std::int32_t>(*seed) : clockSeedNow();
 }
 
-std::vector<std::int32_t> loadCounts(const std::string& path) {
-  const CountFile file = readCountFile(path);
-  if (file.problem) throw BadInput{path + ": " + describeCountFileProblem(*file.problem)};
-  return file.counts;
+std::vector<std::int32_t> loadCounts(const std::string& path, CountFormat format) {
+  CountData data = readCountData(path, format);
+  if (data.problem) throw BadInput{dataFileMessage(path, *data.problem)};
+  return std::move(data.counts);
 }
 
 StopCriterion parseCriterion(const std::string& name) {

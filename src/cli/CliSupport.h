@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "data/CountData.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
 #include "settings/Defaults.h"
@@ -40,9 +41,9 @@ struct Stopped {};
 // clock seed when there is none.
 std::int32_t chooseSeed(const std::optional<std::int64_t>& seed);
 
-// Reads a count data file; throws BadInput naming the file (and the line)
-// when it cannot be used.
-std::vector<std::int32_t> loadCounts(const std::string& path);
+// Reads a count data file in `format` (--format); throws BadInput naming
+// the file (and the line and value) when it cannot be used.
+std::vector<std::int32_t> loadCounts(const std::string& path, CountFormat format = CountFormat::automatic);
 
 // The criterion of its command-line name (criterionName); throws BadInput
 // for an unknown name.

@@ -295,7 +295,7 @@ SearchResult searchWithProgress(std::span<const std::int32_t> counts, const Sear
 }  // namespace
 
 int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream* progress) {
-  const std::vector<std::int32_t> counts = loadCounts(options.file);
+  const std::vector<std::int32_t> counts = loadCounts(options.file, options.format);
   if (const std::optional<std::string> problem = countTableProblem(counts)) {
     throw BadInput{options.file + ": " + *problem};
   }

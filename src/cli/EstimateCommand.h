@@ -9,12 +9,14 @@
 #include <stop_token>
 #include <string>
 
+#include "data/CountData.h"
 #include "settings/Defaults.h"
 
 namespace tallyfold::cli {
 
 struct EstimateOptions {
   std::string file;
+  CountFormat format = CountFormat::automatic;  // the form the file is read in
   double exactness = 0.0;  // set to the program's default by the caller
   StopCriterion criterion = defaults::stopCriterion;
   std::int32_t maxComponents = defaults::maxComponents;

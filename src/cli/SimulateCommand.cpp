@@ -41,7 +41,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   s.bootReplications = options.bootReplications;
   s.level = options.level;
   s.fromDataset = options.fromData.has_value();
-  if (s.fromDataset) s.observed = loadCounts(*options.fromData);
+  if (s.fromDataset) s.observed = loadCounts(*options.fromData, options.format);
   s.numCounts = options.counts ? *options.counts
                                : s.fromDataset ? static_cast<std::int32_t>(s.observed.size()) : defaults::numCounts;
   s.lambda = options.lambda;

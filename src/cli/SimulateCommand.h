@@ -11,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "data/CountData.h"
 #include "settings/Defaults.h"
 
 namespace tallyfold::cli {
 
 struct SimulateOptions {
   std::optional<std::string> fromData;  // nonparametric: the count data file
+  CountFormat format = CountFormat::automatic;  // the form fromData is read in
   std::vector<double> lambda{defaults::simLambda.begin(), defaults::simLambda.end()};  // parametric mixture
   std::vector<double> weight{defaults::simWeight.begin(), defaults::simWeight.end()};
   std::int32_t populationSize = defaults::populationSize;

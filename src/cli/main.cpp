@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +18,7 @@
 #include "SearchProgress.h"
 #include "SimulateCommand.h"
 #include "common/ListDirected.h"
+#include "data/CountData.h"
 #include "numeric/ErrorReporting.h"
 #include "settings/Defaults.h"
 #include "simulation/SimulationEngine.h"
@@ -63,6 +65,20 @@ void addTimeLimitOption(CLI::App* command, std::optional<double>& seconds) {
   command->add_option("--time-limit", seconds, "stop the computation after SECONDS (exit status 3)");
 }
 
+// The form the count data file `file` is read in.
+CLI::Option* addFormatOption(CLI::App* command, CountFormat& format, const std::string& file) {
+  std::vector<std::string> names;
+  for (const CountFormat f : {CountFormat::automatic, CountFormat::counts, CountFormat::pairs}) {
+    names.emplace_back(countFormatName(f));
+  }
+  return command
+      ->add_option_function<std::string>(
+          "--format", [&format](const std::string& name) { format = *countFormatFromName(name); },
+          "form of " + file + ": counts (line x holds f(x)), pairs (lines \"x,f(x)\", classes missing are 0) or "
+          "auto: pairs for a .csv or .tsv file or one whose first line is a header of words (default auto)")
+      ->check(CLI::IsMember(names));
+}
+
 // `stop` is made once the options are parsed; it outlives run so that main
 // can tell why a command stopped.
 int run(int argc, char** argv, std::optional<RunStop>& stop) {
@@ -81,6 +97,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   std::string criterion = std::string(criterionName(defaults::stopCriterion));
   CLI::App* estimateCommand = app.add_subcommand("estimate", "NPMLE, Zelterman, Chao and negative-binomial estimates");
   estimateCommand->add_option("FILE", estimate.file, "count data file: line x holds f(x)")->required();
+  addFormatOption(estimateCommand, estimate.format, "FILE");
   estimateCommand->add_option("--exactness", estimate.exactness, "exactness of computation" + exactnessNote);
   estimateCommand->add_option("--criterion", criterion, "stop criterion: npmle, bic or max" + criterionNote);
   estimateCommand->add_option("--max-components", estimate.maxComponents, "largest number of components for max");
@@ -100,6 +117,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   std::string bootstrapCriterion = std::string(criterionName(defaults::stopCriterion));
   CLI::App* bootstrapCommand = app.add_subcommand("bootstrap", "bootstrap of the seven estimators");
   bootstrapCommand->add_option("FILE", bootstrap.file, "count data file: line x holds f(x)")->required();
+  addFormatOption(bootstrapCommand, bootstrap.format, "FILE");
   bootstrapCommand->add_option("--replications", bootstrap.replications,
                                "number of bootstrap samples, at least 1" + replicationsNote +
                                    "; refused when the run needs more "
@@ -127,6 +145,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   CLI::App* simulateCommand = app.add_subcommand("simulate", "simulation study of a population of known size");
   CLI::Option* fromData =
       simulateCommand->add_option("--from-data", simulate.fromData, "nonparametric: draw from this count data file");
+  addFormatOption(simulateCommand, simulate.format, "the --from-data file")->needs(fromData);
   CLI::Option* lambdas = simulateCommand
                              ->add_option("--lambda", simulate.lambda,
                                           "component means" + defaultNote(commaList(defaults::simLambda)))
