@@ -2,10 +2,11 @@
 
 #include <filesystem>
 #include <string>
+#include <variant>
 
 #include "common/ListDirected.h"
 #include "common/Text.h"
-#include "data/CountFile.h"
+#include "data/CountData.h"
 #include "views/Functions.h"
 #include "commands/InputFile.h"
 #include "commands/BusyGuard.h"
@@ -18,6 +19,7 @@ namespace {
 
 void focusStatus() { windows().focusWindow(globalVar().statusUnit); }
 
+// A problem of the count file form shows the messages it always has.
 void showReadError(const CountFileProblem& problem) {
   WindowServices& w = windows();
   using Kind = CountFileProblem::Kind;
@@ -46,6 +48,15 @@ void showReadError(const CountFileProblem& problem) {
                "Error");
 }
 
+// One that only a frequency table or the size check has names the file.
+void showReadError(const DataFileProblem& problem) {
+  if (const auto* countFile = std::get_if<CountFileProblem>(&problem)) {
+    showReadError(*countFile);
+    return;
+  }
+  windows().messageBox(dataFileMessage(trimRight(globalVar().dataFileName), problem), "Error");
+}
+
 }  // namespace
 
 void openData() {
@@ -70,7 +81,8 @@ void openData() {
 
 void readDataFile() {
   GlobalVar& g = globalVar();
-  const CountFile file = readCountFile(g.dataFileName);
+  // In the form its name or its first line says (CountData.h).
+  const CountData file = readCountData(g.dataFileName, CountFormat::automatic);
   // The previous table is replaced before the values are known: after a
   // failed read no data are available.
   g.counts = file.counts;
@@ -81,7 +93,7 @@ void readDataFile() {
     showReadError(*file.problem);
   } else {
     g.dataAvailable = 1;
-    showData();
+    showData(file.form, file.zeroFilled);
   }
   focusStatus();
 }

@@ -4,9 +4,10 @@
 
 namespace tallyfold {
 
-// Shows the dialog "Input Data File" with the filters "Data files(*.txt)"
-// and "All files(*.*)". `chosen` is set when, and only when, a file was
-// chosen; `path` then holds it, whatever its length.
+// Shows the dialog "Input Data File" with the filters "Count files (*.txt)",
+// "Frequency tables (*.csv *.tsv)" and "All files (*)". `chosen` is set
+// when, and only when, a file was chosen; `path` then holds it, whatever
+// its length.
 void chooseInputFile(bool& chosen, std::string& path);
 
 }  // namespace tallyfold

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/FieldLayout.h"
 #include "common/Text.h"
+#include "data/CountTable.h"
 #include "state/GlobalVar.h"
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
@@ -17,7 +19,7 @@ namespace {
 int rightAligned(int right, const std::string& text) { return right - 8 * static_cast<int>(text.size()); }
 }  // namespace
 
-void showData() {
+void showData(CountForm form, std::span<const ClassRange> zeroFilled) {
   GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.startUnit;
@@ -37,6 +39,16 @@ void showData() {
     const std::string count(trim(formatI(g.counts[static_cast<std::size_t>(x - 1)], 5)));
     w.drawTextAt(unit, rightAligned(30, number), static_cast<int>(y), number);
     w.drawTextAt(unit, rightAligned(150, count), static_cast<int>(y), count);
+  }
+  // How the file was read, below the table.
+  std::vector<std::string> notes{"Read as:    " + std::string(countFormText(form)),
+                                 "m = " + std::to_string(m) + " count classes, n = " +
+                                     std::to_string(observedUnits(g.counts)) + " observed units"};
+  if (form == CountForm::pairs) notes.push_back("Classes filled with 0:   " + classRangesText(zeroFilled));
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    const std::int64_t y = 65 + 15 * (static_cast<std::int64_t>(m) + static_cast<std::int64_t>(i));
+    if (y > INT32_MAX) break;
+    w.drawTextAt(unit, 5, static_cast<int>(y), notes[i]);
   }
 }
 

@@ -45,11 +45,12 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
   openDataFile(services, example("cottontail.txt"));
   ASSERT_TRUE(processEventsUntil([] { return globalVar().dataAvailable == 1; }));
   const QStringList data = drawnTexts(services, 12);
-  ASSERT_EQ(data.size(), 3 + 2 * 7);
+  ASSERT_EQ(data.size(), 3 + 2 * 7 + 2);  // the table, then the form read and m, n
   EXPECT_TRUE(data[0].startsWith(QStringLiteral("Datafile:   ")));
   EXPECT_TRUE(data[0].endsWith(QStringLiteral("cottontail.txt")));
   EXPECT_EQ(data[4], QStringLiteral("43"));
-  EXPECT_EQ(data.last(), QStringLiteral("1"));
+  EXPECT_EQ(data[3 + 2 * 7 - 1], QStringLiteral("1"));
+  EXPECT_EQ(data.last(), QStringLiteral("m = 7 count classes, n = 76 observed units"));
 
   ASSERT_TRUE(calculate(services, QStringLiteral("NPMLE")));
   EXPECT_EQ(globalVar().stopCriterion, StopCriterion::npmle);
