@@ -26,13 +26,14 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-// The first line that is neither blank nor a comment.
+// The first line that is neither blank nor a comment, without its CR.
 std::string_view firstContentLine(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(start, end - start);
+    std::string_view line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
     const std::size_t first = line.find_first_not_of(" \t\r");
     if (first != std::string_view::npos && line[first] != '#') return line;
     start = end + 1;

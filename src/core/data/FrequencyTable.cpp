@@ -56,8 +56,8 @@ std::vector<std::string_view> splitItems(std::string_view line) {
   }
 }
 
-// A sign and decimal digits; a value beyond the 64-bit range is held at a
-// bound far beyond any class or count.
+// A sign and decimal digits; a magnitude beyond 2^40, far beyond any class
+// or count, is held there.
 std::optional<std::int64_t> wholeNumber(std::string_view item) {
   std::size_t pos = (!item.empty() && (item.front() == '+' || item.front() == '-')) ? 1 : 0;
   if (pos == item.size()) return std::nullopt;
@@ -219,7 +219,8 @@ std::string describeTableProblem(const TableProblem& problem) {
     case Kind::repeatedClass:
       return where + "the class x = " + problem.value + " is given again (first on line " +
              std::to_string(problem.firstLine) + ")";
-    case Kind::countNotWhole: return where + "the count " + quoted + " of class " + problem.x + " is not a whole number";
+    case Kind::countNotWhole:
+      return where + "the count " + quoted + " of class " + problem.x + " is not a whole number";
     case Kind::negativeCount: return where + count + " is negative";
     case Kind::countOutOfRange: return where + count + " lies outside the 32-bit range";
     case Kind::sumOverflow: return where + count + " takes the sum of the counts beyond the 32-bit range";

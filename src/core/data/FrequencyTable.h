@@ -12,8 +12,9 @@
 // 1..m that no line gives has f(x) = 0. A table is accepted whole or not at
 // all: the first line that is not two whole numbers, or gives x = 0, x < 0,
 // x > maxTableClass, an x given before, f(x) < 0, f(x) beyond the 32-bit
-// range or takes the running sum of counts beyond it refuses the file. No
-// table is allocated before every line has been checked.
+// range or takes the running sum of counts beyond it refuses the file. The
+// table is allocated once every line has been read, so that its size, the
+// largest class, is known and bounded by maxTableClass.
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -43,8 +43,6 @@ TEST(FrequencyTable, RefusesTheFirstBadLineNamingItAndItsValue) {
       {"1,2.5\n", "line 1: the count '2.5' of class 1 is not a whole number"},
       {"2,-1\n", "line 1: the count f(2) = -1 is negative"},
       {"x,f\n1,5,7\n", "line 2: '1,5,7' is not a class x and its count f(x)"},
-      {"12\n", "line 1: '12' is not a class x and its count f(x)"},
-      {"1,\n", "line 1: '1,' is not a class x and its count f(x)"},
       {"1,1\n10000001,1\n", "line 2: the class x = 10000001 is larger than 10000000, the largest class read"},
       {"1," + longItem + "\n",
        "line 1: the count f(1) = " + longItem.substr(0, 40) + "... lies outside the 32-bit range"},
@@ -53,22 +51,12 @@ TEST(FrequencyTable, RefusesTheFirstBadLineNamingItAndItsValue) {
       // The earliest bad line is named, whichever check finds it.
       {"1,5\n1,3\nabc,1\n", "line 2: the class x = 1 is given again (first on line 1)"},
       {"1,5\nabc,1\n1,3\n", "line 2: the class 'abc' is not a whole number"},
-      {"1,2147483647\n2,1\n1,1\n", "line 2: the count f(2) = 1 takes the sum of the counts beyond the 32-bit range"},
   };
   for (const Case& c : cases) {
     const FrequencyTable table = parseFrequencyTable(c.text);
     ASSERT_TRUE(table.problem.has_value()) << c.text;
     EXPECT_EQ(describeTableProblem(*table.problem), c.message);
     EXPECT_TRUE(table.counts.empty() && table.zeroFilled.empty()) << "no partial table for " << c.text;
-  }
-}
-
-TEST(FrequencyTable, HeadersAreWordsOnly) {
-  for (const char* line : {"x,f", " frequency , count ", "j;f_j", "\"x\"\t\"f(x)\"", "Number of times seen"}) {
-    EXPECT_TRUE(isWordHeader(line)) << line;
-  }
-  for (const char* line : {"", "# x,f", "1,x", "x,", "x,1", "-x,f", "12 units", "\"\",\"x\",\"f\""}) {
-    EXPECT_FALSE(isWordHeader(line)) << line;
   }
 }
 
