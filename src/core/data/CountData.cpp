@@ -5,6 +5,8 @@
 #include <fstream>
 #include <utility>
 
+#include "common/Text.h"
+
 namespace tallyfold {
 
 namespace {
@@ -26,16 +28,15 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   return true;
 }
 
-// The first line that is neither blank nor a comment, without its CR.
+// The first line that is neither blank nor a comment, without blanks at
+// either end.
 std::string_view firstContentLine(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first != std::string_view::npos && line[first] != '#') return line;
+    const std::string_view line = trim(text.substr(start, end - start));
+    if (!line.empty() && line.front() != '#') return line;
     start = end + 1;
   }
   return {};

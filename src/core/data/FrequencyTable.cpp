@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "common/Text.h"
+
 namespace tallyfold {
 
 namespace {
@@ -15,19 +17,13 @@ constexpr std::size_t maxValueLength = 40;
 
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlankOrTab(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlankOrTab(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string excerpt(std::string_view text) {
   if (text.size() <= maxValueLength) return std::string(text);
   return std::string(text.substr(0, maxValueLength)) + "...";
 }
 
 std::string_view unquoted(std::string_view item) {
-  if (item.size() >= 2 && item.front() == '"' && item.back() == '"') item = trimBlanks(item.substr(1, item.size() - 2));
+  if (item.size() >= 2 && item.front() == '"' && item.back() == '"') item = trim(item.substr(1, item.size() - 2));
   return item;
 }
 
@@ -50,7 +46,7 @@ std::vector<std::string_view> splitItems(std::string_view line) {
   std::size_t begin = 0;
   while (true) {
     const std::size_t end = line.find(separator, begin);
-    items.push_back(unquoted(trimBlanks(line.substr(begin, end == std::string_view::npos ? end : end - begin))));
+    items.push_back(unquoted(trim(line.substr(begin, end == std::string_view::npos ? end : end - begin))));
     if (end == std::string_view::npos) return items;
     begin = end + 1;
   }
@@ -107,11 +103,9 @@ std::optional<TableProblem> forEachRow(std::string_view text, const std::functio
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view content = text.substr(start, end - start);
+    const std::string_view content = trim(text.substr(start, end - start));  // also a CR
     start = end + 1;
     ++line;
-    if (!content.empty() && content.back() == '\r') content.remove_suffix(1);
-    content = trimBlanks(content);
     if (content.empty() || content.front() == '#') continue;
     if (std::exchange(headerPossible, false) && isWordHeader(content)) continue;
     Row row;
@@ -124,7 +118,7 @@ std::optional<TableProblem> forEachRow(std::string_view text, const std::functio
 }  // namespace
 
 bool isWordHeader(std::string_view line) {
-  line = trimBlanks(line);
+  line = trim(line);
   if (line.empty() || line.front() == '#') return false;
   for (const std::string_view item : splitItems(line)) {
     if (item.empty()) return false;
