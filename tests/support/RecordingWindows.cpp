@@ -484,6 +484,56 @@ std::optional<std::string> RecordingWindows::chooseSaveFile(const std::vector<Fi
   return chooseOpenFile(filters, initialFilter, title);
 }
 
+void RecordingWindows::setFrameTitle(std::string_view title) {
+  std::lock_guard lock(mutex_);
+  frameTitle_ = title;
+}
+
+std::string RecordingWindows::frameTitle() const {
+  std::lock_guard lock(mutex_);
+  return frameTitle_;
+}
+
+void RecordingWindows::setFileDropAction(std::function<void(const std::string&)> action) {
+  std::lock_guard lock(mutex_);
+  dropAction_ = std::move(action);
+}
+
+void RecordingWindows::dropFile(const std::string& path) {
+  std::function<void(const std::string&)> action;
+  {
+    std::lock_guard lock(mutex_);
+    action = dropAction_;
+  }
+  ASSERT_TRUE(action) << "no drop action";
+  action(path);
+}
+
+std::vector<std::string> RecordingWindows::recentFiles() const {
+  std::lock_guard lock(mutex_);
+  return recentFiles_;
+}
+
+void RecordingWindows::setRecentFiles(const std::vector<std::string>& paths,
+                                      std::function<void(const std::string&)> open) {
+  std::lock_guard lock(mutex_);
+  recentFiles_ = paths;
+  openRecent_ = std::move(open);
+}
+
+void RecordingWindows::openRecentFile(std::size_t index) {
+  std::function<void(const std::string&)> open;
+  std::string path;
+  {
+    std::lock_guard lock(mutex_);
+    ASSERT_LT(index, recentFiles_.size());
+    open = openRecent_;
+    path = recentFiles_[index];
+  }
+  ASSERT_TRUE(open);
+  open(path);
+}
+
 std::string RecordingWindows::windowText(int number) const {
   const RecordedWindow w = window(number);
   std::string text;

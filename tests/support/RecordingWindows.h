@@ -200,6 +200,15 @@ class RecordingWindows final : public WindowServices {
   std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
   int activeTextWindow() const override { return activeWindow(); }
+  void setFrameTitle(std::string_view title) override;
+  void setFileDropAction(std::function<void(const std::string&)> action) override;
+  std::vector<std::string> recentFiles() const override;
+  void setRecentFiles(const std::vector<std::string>& paths, std::function<void(const std::string&)> open) override;
+  std::string frameTitle() const;
+  // Plays a user who drops the file onto the frame.
+  void dropFile(const std::string& path);
+  // Plays a user who chooses entry `index` (from 0) of "Recent Data Files".
+  void openRecentFile(std::size_t index);
   // The drawn texts (in drawing order, one per row) and then the lines.
   std::string windowText(int number) const override;
   bool savePlotAs() override;
@@ -294,6 +303,10 @@ class RecordingWindows final : public WindowServices {
 
   mutable std::mutex mutex_;
   std::map<int, PlotSpec> plots_;
+  std::string frameTitle_;
+  std::function<void(const std::string&)> dropAction_;
+  std::vector<std::string> recentFiles_;
+  std::function<void(const std::string&)> openRecent_;
   int savePlotRequests_ = 0;
   std::map<int, RecordedWindow> windows_;
   std::map<int, std::vector<RecordedWindow>> closed_;

@@ -1,6 +1,8 @@
 #include "commands/Data.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 #include <string>
 #include <variant>
 
@@ -57,7 +59,36 @@ void showReadError(const DataFileProblem& problem) {
   windows().messageBox(dataFileMessage(trimRight(globalVar().dataFileName), problem), "Error");
 }
 
+// A file that reads becomes the first of the recent files.
+void rememberFile(const std::string& path) {
+  std::vector<std::string> recent = windows().recentFiles();
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  const std::string entry = error ? path : absolute.lexically_normal().string();
+  recent.erase(std::remove(recent.begin(), recent.end(), entry), recent.end());
+  recent.insert(recent.begin(), entry);
+  if (recent.size() > recentFileCount) recent.resize(recentFileCount);
+  windows().setRecentFiles(recent, openRecentFile);
+}
+
 }  // namespace
+
+void openRecentFile(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) {
+    std::vector<std::string> recent = windows().recentFiles();
+    recent.erase(std::remove(recent.begin(), recent.end(), path), recent.end());
+    windows().setRecentFiles(recent, openRecentFile);
+    windows().messageBox(path + " no longer exists; it is taken off the recent files.", "Error");
+    return;
+  }
+  openDataPath(path);
+}
+
+void setUpDataOpening() {
+  windows().setRecentFiles(windows().recentFiles(), openRecentFile);
+  windows().setFileDropAction(openDataPath);
+}
 
 void openData() {
   if (refuseWhileBusy()) return;
@@ -68,6 +99,11 @@ void openData() {
     focusStatus();
     return;
   }
+  openDataPath(path);
+}
+
+void openDataPath(const std::string& path) {
+  if (refuseWhileBusy()) return;
   GlobalVar& g = globalVar();
   g.dataFileName = std::string(trimRight(path));
   std::error_code error;
@@ -94,6 +130,8 @@ void readDataFile() {
   } else {
     g.dataAvailable = 1;
     showData(file.form, file.zeroFilled);
+    windows().setFrameTitle("Tallyfold - " + std::filesystem::path(g.dataFileName).filename().string());
+    rememberFile(g.dataFileName);
   }
   focusStatus();
 }

@@ -6,6 +6,7 @@
 #include "windows/WindowServices.h"
 #include "startup/startWin.h"
 #include "commands/Cutoff.h"
+#include "commands/Data.h"
 #include "commands/RandomSeed.h"
 #include "views/GoodnessOfFitView.h"
 #include "views/HelpView.h"
@@ -52,6 +53,7 @@ bool buildMenus() {
   w.setMenuEntryShortcut("E&xit", "Ctrl+Q");
   w.setMenuEntryShortcut(guideCaption, "F1");
   w.setCloseAction(menuExit);
+  setUpDataOpening();
   return true;
 }
 

@@ -132,6 +132,16 @@ class WindowServices {
   // the action ends the program with exitProgram when it decides to.
   virtual void setCloseAction(std::function<void()> action) = 0;
 
+  // The frame's title.
+  virtual void setFrameTitle(std::string_view title) = 0;
+  // A file dropped onto the frame runs this action with its path.
+  virtual void setFileDropAction(std::function<void(const std::string&)> action) = 0;
+  // The "Recent Data Files" list, kept between sessions (most recent
+  // first); the File menu's submenu of that name opens an entry through
+  // `open`.
+  virtual std::vector<std::string> recentFiles() const = 0;
+  virtual void setRecentFiles(const std::vector<std::string>& paths,
+                              std::function<void(const std::string&)> open) = 0;
   // The file-save dialog; the chosen path, or nothing on cancel. It does not
   // ask about replacing a file that exists: the caller does.
   virtual std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,

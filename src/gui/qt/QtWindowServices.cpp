@@ -5,6 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QFile>
@@ -111,6 +117,40 @@ void FrameWindow::closeEvent(QCloseEvent* event) {
   action();
 }
 
+bool FrameWindow::event(QEvent* event) {
+  // Before QMainWindow, whose layout takes drags and drops for its docks.
+  if (event->type() == QEvent::DragEnter) {
+    dragEnterEvent(static_cast<QDragEnterEvent*>(event));
+    if (event->isAccepted()) return true;
+  } else if (event->type() == QEvent::Drop) {
+    dropEvent(static_cast<QDropEvent*>(event));
+    if (event->isAccepted()) return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
+  event->ignore();
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (dropAction_ && urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void FrameWindow::dropEvent(QDropEvent* event) {
+  event->ignore();
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!dropAction_ || urls.size() != 1 || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  dropAction_(QFile::encodeName(urls.front().toLocalFile()).toStdString());
+}
+
+namespace {
+
+// Where the recent files and the last folder of the file dialog are kept.
+constexpr const char* recentFilesKey = "recentDataFiles";
+constexpr const char* lastFolderKey = "lastDataFolder";
+
+}  // namespace
+
 struct QtWindowServices::ChildWindow {
   QPointer<QMdiSubWindow> sub;
   QScrollArea* scroll = nullptr;
@@ -137,6 +177,7 @@ QtWindowServices::QtWindowServices(QObject* parent)
                 std::max(minimumCellHeight, metrics.lineSpacing()));
 
   frame_->setWindowTitle(QStringLiteral("Tallyfold"));
+  frame_->setAcceptDrops(true);
   frame_->setCentralWidget(mdi_);
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -502,9 +543,11 @@ std::optional<std::string> QtWindowServices::chooseOpenFile(const std::vector<Fi
     for (const FileFilter& f : filters) list << qtFilter(f);
     QString selected;
     if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
-    const QString path = QFileDialog::getOpenFileName(modalParent(), title, QString(), list.join(QStringLiteral(";;")),
-                                                      &selected);
+    QSettings settings;
+    const QString path = QFileDialog::getOpenFileName(modalParent(), title, settings.value(lastFolderKey).toString(),
+                                                      list.join(QStringLiteral(";;")), &selected);
     if (path.isEmpty()) return std::nullopt;
+    settings.setValue(lastFolderKey, QFileInfo(path).absolutePath());
     return QFile::encodeName(path).toStdString();
   });
 }
@@ -583,6 +626,45 @@ std::optional<std::string> QtWindowServices::chooseSaveFile(const std::vector<Fi
                                                       &selected, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();
+  });
+}
+
+void QtWindowServices::setFrameTitle(std::string_view title) {
+  gui::post(this, [this, title = toQString(title)] { frame_->setWindowTitle(title); });
+}
+
+void QtWindowServices::setFileDropAction(std::function<void(const std::string&)> action) {
+  gui::post(this, [this, action = std::move(action)]() mutable {
+    frame_->setDropAction([this, action](const std::string& path) { runGuarded([&] { action(path); }); });
+  });
+}
+
+std::vector<std::string> QtWindowServices::recentFiles() const {
+  std::vector<std::string> paths;
+  for (const QString& p : QSettings().value(recentFilesKey).toStringList()) paths.push_back(QFile::encodeName(p).toStdString());
+  return paths;
+}
+
+void QtWindowServices::setRecentFiles(const std::vector<std::string>& paths,
+                                      std::function<void(const std::string&)> open) {
+  gui::post(this, [this, paths, open = std::move(open)] {
+    QStringList list;
+    for (const std::string& p : paths) list << QFile::decodeName(p.c_str());
+    QSettings().setValue(recentFilesKey, list);
+    QMenu* file = menu(1);
+    if (!file) return;
+    if (!recentMenu_) {
+      recentMenu_ = new QMenu(QStringLiteral("Recent Data Files"), file);
+      const QList<QAction*> actions = file->actions();
+      file->insertMenu(actions.size() > 1 ? actions[1] : nullptr, recentMenu_);
+    }
+    recentMenu_->clear();
+    for (const QString& p : list) {
+      recentMenu_->addAction(p, recentMenu_, [this, open, path = QFile::encodeName(p).toStdString()] {
+        runGuarded([&] { open(path); });
+      });
+    }
+    recentMenu_->setEnabled(!list.isEmpty());
   });
 }
 

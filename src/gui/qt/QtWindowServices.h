@@ -11,6 +11,7 @@
 #include <QFont>
 #include <QMainWindow>
 #include <QObject>
+#include <string>
 #include <QPointer>
 #include <QSize>
 #include <atomic>
@@ -45,12 +46,18 @@ class FrameWindow : public QMainWindow {
  public:
   using QMainWindow::QMainWindow;
   void setCloseAction(std::function<void()> action) { closeAction_ = std::move(action); }
+  // A local file dropped onto the frame runs this action with its path.
+  void setDropAction(std::function<void(const std::string&)> action) { dropAction_ = std::move(action); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   std::function<void()> closeAction_;
+  std::function<void(const std::string&)> dropAction_;
 };
 
 class QtWindowServices final : public QObject, public WindowServices {
@@ -93,6 +100,10 @@ class QtWindowServices final : public QObject, public WindowServices {
   void writeDefaultOutput(std::string_view line) override;
   std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
+  void setFrameTitle(std::string_view title) override;
+  void setFileDropAction(std::function<void(const std::string&)> action) override;
+  std::vector<std::string> recentFiles() const override;
+  void setRecentFiles(const std::vector<std::string>& paths, std::function<void(const std::string&)> open) override;
   int activeTextWindow() const override;
   std::string windowText(int number) const override;
   void showPlot(int number, const PlotSpec& plot) override;
@@ -137,6 +148,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   std::map<int, QMenu*> menus_;
   std::map<int, std::unique_ptr<ChildWindow>> windows_;
   std::map<int, QPointer<QMdiSubWindow>> plots_;
+  QMenu* recentMenu_ = nullptr;  // "Recent Data Files" in the File menu, once set
   FontBook fonts_;
   QFont textFont_;
   QSize cell_;

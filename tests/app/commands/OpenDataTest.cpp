@@ -208,3 +208,49 @@ TEST_F(OpenData, RefusedWhileAComputationRuns) {
 
 }  // namespace
 }  // namespace tallyfold
+
+namespace tallyfold {
+namespace {
+
+class OpenDataElsewhere : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    globalVar().resetAll();
+    setUpDataOpening();
+  }
+  void TearDown() override {
+    for (const auto& path : created_) std::filesystem::remove(path);
+  }
+  std::string file(const std::string& name) {
+    const auto path = std::filesystem::temp_directory_path() / ("tallyfold-recent-" + name);
+    std::ofstream(path) << "10\n5\n2\n";
+    created_.push_back(path);
+    return path.string();
+  }
+  RecordingWindows rec;
+  std::vector<std::filesystem::path> created_;
+};
+
+// A dropped file opens as "&Open Data" opens it and names the frame; the
+// last five files opened are listed, newest first; one that has gone is
+// taken off the list with a message.
+TEST_F(OpenDataElsewhere, DropsAndRecentFiles) {
+  rec.dropFile(file("0.txt"));
+  EXPECT_EQ(globalVar().dataAvailable, 1);
+  EXPECT_EQ(rec.frameTitle(), "Tallyfold - tallyfold-recent-0.txt");
+  for (int i = 1; i <= 5; ++i) openDataPath(file(std::to_string(i) + ".txt"));
+  const std::vector<std::string> recent = rec.recentFiles();
+  ASSERT_EQ(recent.size(), 5u);
+  EXPECT_EQ(recent.front(), created_.back().string());
+  EXPECT_EQ(recent.back(), created_[1].string());
+
+  std::filesystem::remove(created_[3]);
+  rec.openRecentFile(2);  // the file of i = 3
+  EXPECT_EQ(rec.recentFiles().size(), 4u);
+  EXPECT_NE(rec.messageBoxes().back().text.find("no longer exists"), std::string::npos);
+  rec.openRecentFile(0);
+  EXPECT_EQ(globalVar().dataFileName, created_.back().string());
+}
+
+}  // namespace
+}  // namespace tallyfold

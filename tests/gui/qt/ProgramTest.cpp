@@ -3,6 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSettings>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -34,7 +39,7 @@ TEST(Program, StartsOpensADataFileAndCalculates) {
     captions << services.menu(menu)->title();
     for (QAction* a : services.menu(menu)->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
   }
-  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Save Results As\u2026", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
+  EXPECT_EQ(captions, (QStringList{"&File", "&Open Data", "Recent Data Files", "Save Results As\u2026", "Save Plot As\u2026", "Stop Computation", "-", "E&xit", "&Calculation", "&Calculating Population Size",
                                    "&Goodness of Fit", "&Cut-off Analysis", "&Simulation", "&Start Simulation", "&Start Bootstrap",
                                    "&Start Simulation Poisson-Gamma", "Random Seed\u2026", "&Plots", "&Gradient Function",
                                    "&Observed and Fitted", "&Bootstrap Distribution", "&Simulation Estimates",
@@ -134,6 +139,40 @@ TEST(Program, WindowsShowWhatTheyHold) {
 
   setWindowServices(nullptr);
   setOutputRoot(std::nullopt);
+}
+
+}  // namespace
+}  // namespace tallyfold
+
+namespace tallyfold {
+namespace {
+
+// A file dropped onto the frame opens and names it; the recent files are
+// kept through QSettings into the next start.
+TEST(Program, DroppedFilesOpenAndRecentFilesSurviveARestart) {
+  QSettings().remove(QStringLiteral("recentDataFiles"));
+  const QString path = QFileInfo(QString::fromUtf8(TALLYFOLD_EXAMPLES_DIR) + "/cottontail.txt").absoluteFilePath();
+  {
+    QtWindowServices services;
+    startProgram(services);
+    processEventsUntil([] { return false; }, 50);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the frame's event handler: offscreen, the application
+    // delivers drops only during a drag of its own.
+    static_cast<QObject*>(services.frame())->event(&drop);
+    ASSERT_TRUE(processEventsUntil([] { return globalVar().dataAvailable == 1; }));
+    processEventsUntil([] { return false; }, 50);
+    EXPECT_EQ(services.frame()->windowTitle(), QStringLiteral("Tallyfold - cottontail.txt"));
+    setWindowServices(nullptr);
+  }
+  QtWindowServices again;
+  startProgram(again);
+  const std::vector<std::string> recent = again.recentFiles();
+  ASSERT_FALSE(recent.empty());
+  EXPECT_EQ(QString::fromStdString(recent.front()), path);
+  setWindowServices(nullptr);
 }
 
 }  // namespace
