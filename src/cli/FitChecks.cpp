@@ -55,18 +55,7 @@ nlohmann::json ztnbJson(const ZtnbFit& z, const std::optional<GoodnessOfFit>& fi
   return j;
 }
 
-// `text` right-justified in `width` characters.
-std::string formatText(const std::string& text, int width) {
-  const auto w = static_cast<std::size_t>(width);
-  return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
-}
 
-// A number with `decimals` decimals and no padding, for the lines in words.
-std::string fixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
 
 std::string pValueText(const GoodnessOfFit& g, int width) {
   if (!g.pValue) return formatEstimate(std::nullopt, width);
@@ -85,7 +74,7 @@ void printGofRow(std::ostream& out, const std::string& label, const GoodnessOfFi
 
 std::string wholeText(double value) {
   const WholeEstimate w = wholeEstimate(value);
-  return w ? fixed(*w, 0) : std::string("no finite value");
+  return w ? fixedDecimals(*w, 0) : std::string("no finite value");
 }
 
 }  // namespace
@@ -174,7 +163,7 @@ void printFitChecks(std::ostream& out, const SearchResult& search, const std::op
   out << "Zero-truncated negative binomial (maximum likelihood): ";
   switch (z.status) {
     case ZtnbStatus::estimated:
-      out << "size " << fixed(*z.size, 4) << ", mean " << fixed(*z.mean, 4) << ", N = "
+      out << "size " << fixedDecimals(*z.size, 4) << ", mean " << fixedDecimals(*z.mean, 4) << ", N = "
           << wholeText(static_cast<double>(n) + *z.n0) << "\n";
       break;
     case ZtnbStatus::poissonLimit:
@@ -191,8 +180,8 @@ void printFitChecks(std::ostream& out, const SearchResult& search, const std::op
 
   if (!checks->accepted) return;
   const Identifiability& id = checks->accepted->identifiability;
-  out << "N0 of the accepted fit: D(0+) = " << fixed(id.gradientAtZero, 4)
-      << ", share of N0 on means below 0.1 = " << fixed(id.lowMeanShare, 4) << "\n";
+  out << "N0 of the accepted fit: D(0+) = " << fixedDecimals(id.gradientAtZero, 4)
+      << ", share of N0 on means below 0.1 = " << fixedDecimals(id.lowMeanShare, 4) << "\n";
   if (id.notIdentified) {
     for (const std::string& sentence : boundaryNote(chaoN)) out << sentence << "\n";
   } else {
@@ -211,19 +200,19 @@ void printObservedExpected(std::ostream& out, std::span<const std::int32_t> coun
   std::string header = "       x        f(x)";
   for (int s = 1; s <= shownFits(search); ++s) {
     columns.push_back(&checks->fits[static_cast<std::size_t>(s - 1)].fit);
-    header += formatText("k=" + std::to_string(s), 12);
+    header += rightJustified("k=" + std::to_string(s), 12);
   }
   if (checks->models.ztnbFit) {
     columns.push_back(&*checks->models.ztnbFit);
-    header += formatText("ZTNB", 12);
+    header += rightJustified("ZTNB", 12);
   }
   columns.push_back(&checks->models.poisson);
-  header += formatText("Poisson", 12);
+  header += rightJustified("Poisson", 12);
   out << header << "\n";
   const std::size_t m = counts.size();
   for (std::size_t x = 1; x <= m; ++x) {
     const std::string label = x < m ? std::to_string(x) : ">=" + std::to_string(x);
-    out << formatText(label, 8) << formatI(counts[x - 1], 12);
+    out << rightJustified(label, 8) << formatI(counts[x - 1], 12);
     for (const GoodnessOfFit* g : columns) {
       // The last class carries the model's mass beyond m.
       const double e = g->expected[x - 1] + (x == m ? g->tailExpected : 0.0);

@@ -13,19 +13,8 @@ namespace tallyfold {
 
 namespace {
 
-std::string rightText(const std::string& text, int width) {
-  const auto w = static_cast<std::size_t>(width);
-  return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
-}
-
-std::string fixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
-
 std::string checkRow(const std::string& label, const GoodnessOfFit& g, const std::optional<double>& gap) {
-  std::string row = rightText(label, 8) + formatF(g.chiSquare, 12, 4) + formatI(g.degreesOfFreedom, 5) +
+  std::string row = rightJustified(label, 8) + formatF(g.chiSquare, 12, 4) + formatI(g.degreesOfFreedom, 5) +
                     (g.pValue ? formatF(*g.pValue, 10, 4) : formatEstimate(std::nullopt, 10)) +
                     formatF(g.deviance, 12, 4) + formatF(g.aic, 10, 1) + formatF(g.bicClasses, 11, 1) +
                     formatF(g.bicUnits, 11, 1);
@@ -55,18 +44,18 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
   std::string header = "       x      f(x)";
   for (int s = 1; s <= shown; ++s) {
     columns.push_back(&fits[static_cast<std::size_t>(s - 1)].fit);
-    header += rightText("k=" + std::to_string(s), 11);
+    header += rightJustified("k=" + std::to_string(s), 11);
   }
   if (models.ztnbFit) {
     columns.push_back(&*models.ztnbFit);
-    header += rightText("ZTNB", 11);
+    header += rightJustified("ZTNB", 11);
   }
   columns.push_back(&models.poisson);
-  header += rightText("Poisson", 11);
+  header += rightJustified("Poisson", 11);
   lines.push_back(header);
   const std::size_t m = counts.size();
   for (std::size_t x = 1; x <= m; ++x) {
-    std::string row = rightText(x < m ? std::to_string(x) : ">=" + std::to_string(x), 8) + formatI(counts[x - 1], 10);
+    std::string row = rightJustified(x < m ? std::to_string(x) : ">=" + std::to_string(x), 8) + formatI(counts[x - 1], 10);
     for (const GoodnessOfFit* g : columns) {
       row += formatF(g->expected[x - 1] + (x == m ? g->tailExpected : 0.0), 11, 3);
     }
@@ -88,12 +77,12 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
   const double n = static_cast<double>(observedUnits(counts));
   switch (z.status) {
     case ZtnbStatus::estimated:
-      lines.push_back(" Zero-truncated negative binomial (maximum likelihood): size " + fixed(*z.size, 4) + ", mean " +
-                      fixed(*z.mean, 4) + ", N = " + fixed(n + *z.n0, 0));
+      lines.push_back(" Zero-truncated negative binomial (maximum likelihood): size " + fixedDecimals(*z.size, 4) + ", mean " +
+                      fixedDecimals(*z.mean, 4) + ", N = " + fixedDecimals(n + *z.n0, 0));
       break;
     case ZtnbStatus::poissonLimit:
       lines.push_back(" Zero-truncated negative binomial (maximum likelihood): reduces to the Poisson (N = " +
-                      fixed(n + *z.n0, 0) + ")");
+                      fixedDecimals(n + *z.n0, 0) + ")");
       break;
     case ZtnbStatus::unbounded:
       lines.push_back(" Zero-truncated negative binomial (maximum likelihood): N unbounded");
@@ -106,8 +95,8 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
   lines.push_back("");
   for (int s = 1; s <= shown; ++s) {
     const Identifiability& id = fits[static_cast<std::size_t>(s - 1)].identifiability;
-    lines.push_back(" k=" + std::to_string(s) + ": D(0+) = " + fixed(id.gradientAtZero, 4) +
-                    ", share of N0 on means below 0.1 = " + fixed(id.lowMeanShare, 4) +
+    lines.push_back(" k=" + std::to_string(s) + ": D(0+) = " + fixedDecimals(id.gradientAtZero, 4) +
+                    ", share of N0 on means below 0.1 = " + fixedDecimals(id.lowMeanShare, 4) +
                     (id.notIdentified ? "; N0 not identified by the data" : "; N0 identified by the data"));
   }
   return lines;

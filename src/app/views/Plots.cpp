@@ -20,12 +20,6 @@ namespace tallyfold {
 
 namespace {
 
-std::string fixed(double value, int decimals) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-  return buffer;
-}
-
 struct Mixture {
   std::vector<double> lambda;
   std::vector<double> weight;
@@ -95,13 +89,13 @@ std::optional<PlotSpec> gradientPlot(std::span<const std::int32_t> counts, std::
     for (std::size_t j = 0; j < fit.lambda.size(); ++j) {
       const double at = std::max(fit.lambda[j], left);
       support.points.push_back({at, gradientFunction(fit.lambda[j], counts, fit.lambda, fit.weight)});
-      support.labels.push_back("mean " + fixed(fit.lambda[j], 4) + ", weight " + fixed(fit.weight[j], 4));
+      support.labels.push_back("mean " + fixedDecimals(fit.lambda[j], 4) + ", weight " + fixedDecimals(fit.weight[j], 4));
     }
     view.series.push_back(std::move(support));
     const double d0 = judgeMixture(counts, fit.lambda, fit.weight, tables.resMaxGrad[static_cast<std::size_t>(s - 1)])
                           .identifiability.gradientAtZero;
     PlotSeries zero = lineThrough("D(0+)", {{left, d0}}, SeriesKind::markers);
-    zero.labels.push_back("D(0+) = " + fixed(d0, 4));
+    zero.labels.push_back("D(0+) = " + fixedDecimals(d0, 4));
     view.series.push_back(std::move(zero));
     plot.views.push_back(std::move(view));
   }
@@ -243,7 +237,7 @@ PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
     for (double v : present) {
       if (v < q1 - reach || v > q3 + reach) {
         outliers.points.push_back({static_cast<double>(j - 1), v});
-        outliers.labels.push_back(plot.categories.back() + " " + fixed(v, 0));
+        outliers.labels.push_back(plot.categories.back() + " " + fixedDecimals(v, 0));
         continue;
       }
       low = std::min(low, v);

@@ -1,5 +1,6 @@
 #include "common/FieldLayout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -21,6 +22,17 @@ std::string formatI(std::int64_t value, int width) { return fitRight(std::to_str
 
 std::string formatEstimate(std::optional<std::int64_t> value, int width) {
   return value ? formatI(*value, width) : fitRight(std::string(noEstimate), width);
+}
+
+std::string rightJustified(std::string_view text, int width) {
+  const auto w = static_cast<std::size_t>(std::max(width, 0));
+  return text.size() >= w ? std::string(text) : std::string(w - text.size(), ' ') + std::string(text);
+}
+
+std::string fixedDecimals(double value, int decimals) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+  return buffer;
 }
 
 std::string levelPercent(double level) {

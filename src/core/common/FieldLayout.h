@@ -24,6 +24,13 @@ inline constexpr std::string_view noEstimate = "n/a";
 std::string formatEstimate(std::optional<std::int64_t> value, int width);
 std::string formatF(double value, int width, int decimals);
 
+// `text` right-justified in `width` characters (as it stands when longer).
+std::string rightJustified(std::string_view text, int width);
+
+// A number with `decimals` decimals and no padding, for lines in words
+// ("%.*f").
+std::string fixedDecimals(double value, int decimals);
+
 // A confidence level in (0, 1) as a percentage without trailing zeros:
 // 0.95 -> "95", 0.995 -> "99.5".
 std::string levelPercent(double level);

@@ -67,6 +67,21 @@ QAreaSeries* barArea(const PlotSeries& spec) {
   return area;
 }
 
+// A value axis, logarithmic (base 10, minor ticks between the decades) or
+// linear, with plain numbers.
+QAbstractAxis* valueAxis(bool logarithmic) {
+  if (logarithmic) {
+    auto* log = new QLogValueAxis;
+    log->setBase(10.0);
+    log->setLabelFormat("%g");
+    log->setMinorTickCount(-1);
+    return log;
+  }
+  auto* linear = new QValueAxis;
+  linear->setLabelFormat("%g");
+  return linear;
+}
+
 }  // namespace
 
 PlotWindow::PlotWindow(PlotSpec plot, QWidget* parent) : QWidget(parent), plot_(std::move(plot)) {
@@ -101,30 +116,11 @@ void PlotWindow::showView(int index) {
     auto* categories = new QBarCategoryAxis;
     for (const std::string& c : plot_.categories) categories->append(text(c));
     xAxis = categories;
-  } else if (plot_.logX) {
-    auto* log = new QLogValueAxis;
-    log->setBase(10.0);
-    log->setLabelFormat("%g");
-    log->setMinorTickCount(-1);
-    xAxis = log;
   } else {
-    auto* linear = new QValueAxis;
-    linear->setLabelFormat("%g");
-    xAxis = linear;
+    xAxis = valueAxis(plot_.logX);
   }
   xAxis->setTitleText(text(plot_.xLabel));
-  QAbstractAxis* yAxis = nullptr;
-  if (spec.logY) {
-    auto* log = new QLogValueAxis;
-    log->setBase(10.0);
-    log->setLabelFormat("%g");
-    log->setMinorTickCount(-1);
-    yAxis = log;
-  } else {
-    auto* linear = new QValueAxis;
-    linear->setLabelFormat("%g");
-    yAxis = linear;
-  }
+  QAbstractAxis* yAxis = valueAxis(spec.logY);
   yAxis->setTitleText(text(spec.yLabel));
   chart->addAxis(xAxis, Qt::AlignBottom);
   chart->addAxis(yAxis, Qt::AlignLeft);

@@ -85,6 +85,14 @@ QString qtFilter(const FileFilter& filter) {
   return description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// The filters of a file dialog in Qt's form, and the initial one (from 1).
+QString qtFilters(const std::vector<FileFilter>& filters, int initialFilter, QString& selected) {
+  QStringList list;
+  for (const FileFilter& f : filters) list << qtFilter(f);
+  if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
+  return list.join(QStringLiteral(";;"));
+}
+
 // Shows a child window that is opened, brought to the front or drawn
 // again. Minimised, a window hides its content; the program draws into it
 // to be seen, so it comes back in its normal state, at the placement the
@@ -539,13 +547,11 @@ std::unique_ptr<Dialog> QtWindowServices::loadDialog(int templateId) {
 std::optional<std::string> QtWindowServices::chooseOpenFile(const std::vector<FileFilter>& filters, int initialFilter,
                                                             std::string_view title) {
   return gui::call(this, [this, &filters, initialFilter, title = toQString(title)]() -> std::optional<std::string> {
-    QStringList list;
-    for (const FileFilter& f : filters) list << qtFilter(f);
     QString selected;
-    if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
+    const QString list = qtFilters(filters, initialFilter, selected);
     QSettings settings;
     const QString path = QFileDialog::getOpenFileName(modalParent(), title, settings.value(lastFolderKey).toString(),
-                                                      list.join(QStringLiteral(";;")), &selected);
+                                                      list, &selected);
     if (path.isEmpty()) return std::nullopt;
     settings.setValue(lastFolderKey, QFileInfo(path).absolutePath());
     return QFile::encodeName(path).toStdString();
@@ -617,13 +623,11 @@ void QtWindowServices::postToInterface(std::function<void()> task) {
 std::optional<std::string> QtWindowServices::chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
                                                             std::string_view title) {
   return gui::call(this, [this, &filters, initialFilter, title = toQString(title)]() -> std::optional<std::string> {
-    QStringList list;
-    for (const FileFilter& f : filters) list << qtFilter(f);
     QString selected;
-    if (initialFilter >= 1 && initialFilter <= list.size()) selected = list[initialFilter - 1];
+    const QString list = qtFilters(filters, initialFilter, selected);
     // The caller asks before a file is replaced.
-    const QString path = QFileDialog::getSaveFileName(modalParent(), title, QString(), list.join(QStringLiteral(";;")),
-                                                      &selected, QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(modalParent(), title, QString(), list, &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return QFile::encodeName(path).toStdString();
   });
