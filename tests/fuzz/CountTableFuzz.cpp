@@ -1,5 +1,6 @@
-// libFuzzer target: an input is the text of a count data file. The reader
-// takes it whole or refuses it; every table it accepts goes through the
+// libFuzzer target: an input is the text of a count data file, read both in
+// the program's own form and as a two-column frequency table. Each reader
+// takes it whole or refuses it; every table they accept goes through the
 // closed-form estimators, the negative-binomial estimate and a search for
 // at most two components, as the command-line program would run them.
 //
@@ -10,9 +11,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 #include <string_view>
 
 #include "common/SinglePrecision.h"
+#include "data/CountData.h"
 #include "data/CountFile.h"
 #include "estimation/EMtrun_alg.h"
 #include "estimation/Gamma.h"
@@ -57,11 +60,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       tallyfold::parseCountText(std::string_view(reinterpret_cast<const char*>(data), size));
   // A table is accepted whole (one count per line) or not at all.
   if (file.problem ? !file.counts.empty() : file.counts.size() != static_cast<std::size_t>(file.lines)) std::abort();
-  if (file.problem || file.counts.size() > maxEstimatedClasses) return 0;
-  try {
-    estimate(file.counts);
-  } catch (const tallyfold::TerminalError&) {
-    tallyfold::resetErrorState();
+  const tallyfold::CountData table = tallyfold::parseCountData(
+      std::string_view(reinterpret_cast<const char*>(data), size), tallyfold::CountForm::pairs);
+  if (table.problem && !table.counts.empty()) std::abort();
+  for (const std::vector<std::int32_t>* counts : {&file.counts, &table.counts}) {
+    if (counts->empty() || counts->size() > maxEstimatedClasses) continue;
+    try {
+      estimate(*counts);
+    } catch (const tallyfold::TerminalError&) {
+      tallyfold::resetErrorState();
+    }
   }
   return 0;
 }
