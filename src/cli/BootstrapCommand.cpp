@@ -86,7 +86,7 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   if (observedFit.stopped) throw Stopped{};
   const Estimate observedNall = nearestInt(estimateNall(counts, observedFit.lambda, observedFit.weight));
 
-  std::ofstream rowsFile;
+  std::optional<ReplicateCsvFile> rowsFile;
   const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, false, rowsFile);
   const BootstrapResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);

@@ -44,12 +44,12 @@ nlohmann::json finiteOrNull(double value) {
   return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
 }
 
-ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::ofstream& file) {
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation,
+                               std::optional<ReplicateCsvFile>& file) {
   if (!path) return {};
-  file.open(*path, std::ios::trunc);
-  if (!file) throw BadInput{"cannot write " + *path};
-  file << replicateCsvHeader(evaluation) << "\n" << std::flush;
-  return [&file, evaluation](const ReplicateRow& row) { file << replicateCsvLine(row, evaluation) << "\n" << std::flush; };
+  file.emplace(*path, evaluation);
+  if (!file->isOpen()) throw BadInput{"cannot write " + *path};
+  return [&file](const ReplicateRow& row) { file->write(row); };
 }
 
 }  // namespace tallyfold::cli

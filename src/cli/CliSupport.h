@@ -3,7 +3,6 @@
 // file with a message that names the file and line, the criterion names,
 // and the exit codes.
 #include <cstdint>
-#include <fstream>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -75,6 +74,7 @@ nlohmann::json jsonOrNull(const std::optional<T>& value) {
 // sink writes each replicate's row as it comes and flushes it, so a stopped
 // run leaves whole rows. No path: no file and an empty sink. Throws BadInput
 // when the file cannot be written.
-ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::ofstream& file);
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation,
+                               std::optional<ReplicateCsvFile>& file);
 
 }  // namespace tallyfold::cli

@@ -55,7 +55,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
 
   RunFiles files(options.outDir, options.samples, options.interim, err);
   RandomStream stream(seed);
-  std::ofstream rowsFile;
+  std::optional<ReplicateCsvFile> rowsFile;
   const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, s.evaluate, rowsFile);
   const StudyResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);

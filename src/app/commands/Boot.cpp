@@ -45,6 +45,7 @@ void startBootstrap() {
   dialog->setText(idReplications, formatI(g.numReplications, 10));
   dialog->setChecked(idPrintInterim, g.printInterim != 0);
   dialog->setChecked(idPrintSamples, g.printSamples != 0);
+  dialog->setChecked(idWriteReplicates, g.printReplicates != 0);
   criterionRadios.show(*dialog, g.stopCriterion);
   dialog->setAction(idOk, bootstrapSettingsOk);
   dialog->run();
@@ -66,11 +67,13 @@ void bootstrapSettingsOk(Dialog& dialog) {
   g.stopCriterion = criterionRadios.read(dialog);
   g.printInterim = dialog.checked(idPrintInterim) ? 1 : 0;
   g.printSamples = dialog.checked(idPrintSamples) ? 1 : 0;
+  g.printReplicates = dialog.checked(idWriteReplicates) ? 1 : 0;
   g.maxComponents = *maxComponents;
   g.numReplications = *replications;
 
   BootstrapRun run{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents},
-                   g.numReplications, g.printInterim != 0, g.printSamples != 0, std::nullopt};
+                   g.numReplications, g.printInterim != 0, g.printSamples != 0, std::nullopt,
+                   g.printReplicates != 0};
   run.record = RunRecord{startRunStream(), g.dataFileName,
                          {"bootstrap of " + std::to_string(run.replications) + " replications",
                           searchSettingsText(run.search)}};
@@ -112,8 +115,11 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
       showFolderMessage(writeBootSampleFiles(folders, samples));
     };
   }
+  std::optional<ReplicateCsvFile> rowsFile;
+  const ReplicateSink rows = replicateFileSink(run.writeReplicates, folders, "Bootreplicates.csv", false, rowsFile);
   BootstrapResult result =
-      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn, stop);
+      bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn, stop,
+                          defaults::threads, rows);
   if (result.stopped) {
     closeStoppedRun(unit);
     return std::nullopt;

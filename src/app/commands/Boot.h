@@ -27,6 +27,7 @@ struct BootstrapRun {
   bool printInterim = defaults::printInterim;
   bool printSamples = defaults::printSamples;
   std::optional<RunRecord> record;  // shown and written with the summary
+  bool writeReplicates = false;     // C:\Temp\Bootreplicates.csv, as the run goes
 };
 
 // Menu handler: checks the data, fills and runs dialog 105.

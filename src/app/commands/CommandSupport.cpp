@@ -1,5 +1,6 @@
 #include "commands/CommandSupport.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -69,6 +70,18 @@ std::string searchSettingsText(const SearchSettings& settings) {
   return "criterion " + std::string(criterionName(settings.stopCriterion)) + ", maximum components " +
          std::to_string(settings.maxComponents) + ", exactness " +
          std::string(trimLeft(formatF(settings.exactness, 13, 11)));
+}
+
+ReplicateSink replicateFileSink(bool wanted, const OutputFolders& folders, std::string_view name, bool evaluation,
+                                std::optional<ReplicateCsvFile>& file) {
+  if (!wanted) return {};
+  const std::filesystem::path path = folders.temp / name;
+  file.emplace(path, evaluation);
+  if (!file->isOpen()) {
+    windows().messageBox("Cannot write " + path.string(), "Error");
+    return {};
+  }
+  return [&file](const ReplicateRow& row) { file->write(row); };
 }
 
 void openTextWindow(int unit, std::string_view title, int columns, int rows, int height, int width) {

@@ -9,6 +9,8 @@
 
 #include "estimation/EMtrun_alg.h"
 #include "settings/Defaults.h"
+#include "simulation/OutputFolders.h"
+#include "simulation/ReplicateRows.h"
 #include "windows/WindowServices.h"
 
 namespace tallyfold {
@@ -47,6 +49,13 @@ std::int32_t startRunStream();
 // "criterion npmle, maximum components 2, exactness 0.00000010000": a
 // search's settings as the "Run" block names them.
 std::string searchSettingsText(const SearchSettings& settings);
+
+// The CSV file of a run's replicates, `name` in the folder that stands for
+// C:\Temp, when asked for; a file that cannot be written is said in a
+// message box and the run goes on without it. The sink writes each row as
+// the run goes.
+ReplicateSink replicateFileSink(bool wanted, const OutputFolders& folders, std::string_view name, bool evaluation,
+                                std::optional<ReplicateCsvFile>& file);
 
 // Opens child window `unit` with `title` and brings it to the front; sizes
 // its virtual text area (a failed configuration is tried once more); black

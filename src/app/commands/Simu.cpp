@@ -97,6 +97,7 @@ void startSimulation() {
   dialog->setText(idNumCounts, formatI(g.numSimCounts, 5));
   dialog->setChecked(idPrintInterim, g.printInterim != 0);
   dialog->setChecked(idPrintSamples, g.printSamples != 0);
+  dialog->setChecked(idWriteReplicates, g.printReplicates != 0);
   criterionRadios.show(*dialog, g.stopCriterion);
   dialog->setChecked(g.simFromDataset != 0 ? idFromDataset : idParametric, true);
   fillDistributionList(*dialog);
@@ -214,6 +215,7 @@ void simulationSettingsOk(Dialog& dialog) {
   s.weight = g.simWeight;
   run.printInterim = dialog.checked(idPrintInterim);
   run.printSamples = dialog.checked(idPrintSamples);
+  run.writeReplicates = dialog.checked(idWriteReplicates);
   // Everything the sampler would refuse is refused here, before a thread
   // starts.
   if (const std::optional<std::string> problem = studySettingsProblem(s)) return refuse(*problem);
@@ -221,6 +223,7 @@ void simulationSettingsOk(Dialog& dialog) {
   g.stopCriterion = s.search.stopCriterion;
   g.printInterim = run.printInterim ? 1 : 0;
   g.printSamples = run.printSamples ? 1 : 0;
+  g.printReplicates = run.writeReplicates ? 1 : 0;
   g.evaluatePerBootstrap = s.evaluate ? 1 : 0;
   g.exactness = s.search.exactness;
   g.maxComponents = s.search.maxComponents;
@@ -261,7 +264,10 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
   const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.study.numCounts);
-  StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn, stop);
+  std::optional<ReplicateCsvFile> rowsFile;
+  const ReplicateSink rows =
+      replicateFileSink(run.writeReplicates, folders, "Simreplicates.csv", run.study.evaluate, rowsFile);
+  StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn, stop, rows);
   if (result.stopped) {
     closeStoppedRun(unit);
     return std::nullopt;

@@ -25,6 +25,7 @@ struct SimulationRun {
   bool printInterim = true;
   bool printSamples = false;
   std::optional<RunRecord> record;  // shown and written with the summary
+  bool writeReplicates = false;     // C:\Temp\Simreplicates.csv, as the run goes
 };
 
 // Menu handler: fills and runs dialog 102.

@@ -43,6 +43,7 @@ void GlobalVar::resetAll() {
   studyPlot.reset();
   lastSummary.reset();
   fixedSeed.reset();
+  printReplicates = 0;
   editedComponent = 0;
 }
 

@@ -61,6 +61,8 @@ struct GlobalVar {
   std::optional<PlotSpec> fitPlot;
   std::optional<PlotSpec> bootstrapPlot;
   std::optional<PlotSpec> studyPlot;
+  // Every replicate of the next bootstrap or study as a CSV row.
+  std::int32_t printReplicates = 0;
   // The seed of the next runs ("Random Seed…"); none: the clock's.
   std::optional<std::int32_t> fixedSeed;
   // The summary the "Simulation Results" window shows, for saving it.

@@ -45,6 +45,7 @@ inline constexpr int idPrintInterim = 1026;
 inline constexpr int idPrintSamples = 1027;
 inline constexpr int idEvaluate = 1029;
 inline constexpr int idBootReplications = 1030;
+inline constexpr int idWriteReplicates = 1043;  // check box: every replicate as a CSV row (102, 105)
 
 // Dialogs 103 and 104: the number of components, and one component.
 inline constexpr int idComponentCount = 1017;

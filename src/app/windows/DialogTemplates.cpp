@@ -63,6 +63,7 @@ constexpr DialogControl simulationControls[] = {
     {idPrintInterim, K::checkBox, "Print out Interim Result ", 221, 178, 166, 10},
     {idPrintSamples, K::checkBox, "Print out Sim Samples", 221, 189, 166, 10},
 
+    {idWriteReplicates, K::checkBox, "Write every replicate to Simreplicates.csv", 15, 212, 190, 10},
     {idOk, K::defaultPushButton, "OK", 287, 210, 50, 14},
     {idCancel, K::pushButton, "Cancel", 343, 210, 50, 14},
 };
@@ -99,6 +100,7 @@ constexpr DialogControl bootstrapControls[] = {
     {none, K::groupBox, "Output", 7, 90, 186, 36},
     {idPrintInterim, K::checkBox, "Print out Interim Result ", 16, 102, 170, 10},
     {idPrintSamples, K::checkBox, "Print out Sim Samples", 16, 113, 170, 10},
+    {idWriteReplicates, K::checkBox, "Replicates CSV", 16, 136, 66, 10},
     {idOk, K::defaultPushButton, "OK", 87, 134, 50, 14},
     {idCancel, K::pushButton, "Cancel", 143, 134, 50, 14},
 };

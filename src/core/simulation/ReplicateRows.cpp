@@ -41,4 +41,13 @@ std::string replicateCsvLine(const ReplicateRow& row, bool evaluation) {
   return line;
 }
 
+ReplicateCsvFile::ReplicateCsvFile(const std::filesystem::path& path, bool evaluation)
+    : out_(path, std::ios::trunc), evaluation_(evaluation) {
+  if (out_) out_ << replicateCsvHeader(evaluation_) << "\n" << std::flush;
+}
+
+void ReplicateCsvFile::write(const ReplicateRow& row) {
+  out_ << replicateCsvLine(row, evaluation_) << "\n" << std::flush;
+}
+
 }  // namespace tallyfold

@@ -6,6 +6,8 @@
 // with the bootstrap evaluation, the evaluation's median.
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <span>
@@ -32,5 +34,19 @@ ReplicateRow replicateRow(const EstimateTables& tables, std::span<const std::int
 
 std::string replicateCsvHeader(bool evaluation);
 std::string replicateCsvLine(const ReplicateRow& row, bool evaluation);
+
+// The CSV file of a run's replicates: opened (replaced) with its header,
+// then one row per write, flushed at once, so a stopped run leaves whole
+// rows.
+class ReplicateCsvFile {
+ public:
+  ReplicateCsvFile(const std::filesystem::path& path, bool evaluation);
+  bool isOpen() const { return static_cast<bool>(out_); }
+  void write(const ReplicateRow& row);
+
+ private:
+  std::ofstream out_;
+  bool evaluation_;
+};
 
 }  // namespace tallyfold

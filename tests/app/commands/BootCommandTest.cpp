@@ -104,6 +104,7 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
   start([](RecordingDialog& d) {
     d.setText(idReplications, "3");
     d.setChecked(idPrintSamples, true);
+    d.setChecked(idWriteReplicates, true);
     d.press(idOk);
     EXPECT_FALSE(d.isOpen());
   });
@@ -141,6 +142,10 @@ TEST_F(BootCommand, ARunRestoresTheDataAndFitAndLeavesItsFilesAndSummary) {
   }
   const std::vector<std::string> interim = readLines(root.path() / "Bootinterim.txt");
   ASSERT_EQ(interim.size(), 4u);
+  // Every replicate's row, numbered, with n = 275.
+  const std::vector<std::string> rows = readLines(root.path() / "Bootreplicates.csv");
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[3].rfind("3,275,", 0), 0u);
   EXPECT_EQ(interim[0], " sim_m    ;   sim_N ;  sim_pN  ;  z1_N    ; z2_N ;  z3_N ;  z4_N ;  Chao_N");
   for (std::size_t r = 1; r <= 3; ++r) {
     EXPECT_EQ(std::count(interim[r].begin(), interim[r].end(), ';'), 7) << interim[r];

@@ -6,12 +6,17 @@
 // or the four plot windows, as DIR/plot-gradient.png, plot-fit.png,
 // plot-bootstrap.png and plot-simulation.png:
 //   tallyfold_screenshots --plots EXAMPLE DIR
+// or the bootstrap and simulation dialogs as DIR/dialog-bootstrap.png and
+// DIR/dialog-simulation.png:
+//   tallyfold_screenshots --dialogs EXAMPLE DIR
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScreen>
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
+#include <memory>
 #include <cstdio>
 #include <string_view>
 
@@ -58,10 +63,38 @@ int plots(int argc, char** argv) {
   std::_Exit(0);
 }
 
+// The dialog a menu entry opens, saved as `path`, then cancelled.
+bool shootDialog(tallyfold::QtWindowServices& services, int menu, const QString& caption, const QString& path) {
+  auto saved = std::make_shared<bool>(false);
+  tallyfold::whenModalShown([](QWidget* w) { return qobject_cast<QDialog*>(w) != nullptr; },
+                            [path, saved](QWidget* w) {
+                              *saved = w->grab().save(path);
+                              static_cast<QDialog*>(w)->reject();
+                            });
+  for (QAction* a : services.menu(menu)->actions()) {
+    if (a->text() == caption) a->trigger();
+  }
+  return *saved;
+}
+
+int dialogs(int argc, char** argv) {
+  QApplication app(argc, argv);
+  tallyfold::QtWindowServices services;
+  tallyfold::startProgram(services);
+  tallyfold::openDataFile(services, QString::fromLocal8Bit(argv[2]));
+  if (!tallyfold::processEventsUntil([] { return tallyfold::globalVar().dataAvailable == 1; })) return 2;
+  const QString dir = QString::fromLocal8Bit(argv[3]);
+  if (!shootDialog(services, 3, QStringLiteral("&Start Bootstrap"), dir + "/dialog-bootstrap.png")) return 3;
+  if (!shootDialog(services, 3, QStringLiteral("&Start Simulation"), dir + "/dialog-simulation.png")) return 4;
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 4 && std::string_view(argv[1]) == "--plots") return plots(argc, argv);
+  if (argc == 4 && std::string_view(argv[1]) == "--dialogs") return dialogs(argc, argv);
   if (argc < 4 || argc > 7) {
     std::fprintf(stderr, "usage: %s EXAMPLE DATA_PNG RESULTS_PNG [FIT_PNG [CUTOFF_PNG [INTERVALS_PNG]]]\n", argv[0]);
     return 1;
