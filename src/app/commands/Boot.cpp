@@ -103,8 +103,9 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
   openSimulationLog(unit);
   // The status bar follows the replicates: each one starts with its rep line.
   const std::string repLine = listDirected("********  rep ");
-  const LogSink log = [unit, repLine, total = run.replications, started = 0](const std::string& line) mutable {
-    if (line.rfind(repLine, 0) == 0) windows().setStatusBarText(progressText(++started, total));
+  const LogSink log = [unit, repLine, total = run.replications, started = 0,
+                       progress = RunProgress()](const std::string& line) mutable {
+    if (line.rfind(repLine, 0) == 0) windows().setStatusBarText(progress.text(++started, total));
     windows().writeLine(unit, line);
   };
   log(listDirected("Start Simulation"));

@@ -1,6 +1,9 @@
 #pragma once
 // The "LOG Simulation" window of the simulation study, the bootstrap and the
 // Poisson-Gamma simulation, and the status-bar progress of their runs.
+#include <chrono>
+#include <string>
+
 #include "estimation/EMtrun_alg.h"
 #include "simulation/OutputFolders.h"
 #include "simulation/SimulationEngine.h"
@@ -14,7 +17,21 @@ void openSimulationLog(int unit);
 // Writes each log line into window `unit`.
 LogSink simulationLogSink(int unit);
 
-// Shows "replicate r of R" in the status bar.
+// The status bar's "replicate r of R", with ", about N s left" (or "min")
+// from the pace since the run started once a second has passed.
+class RunProgress {
+ public:
+  RunProgress();
+  std::string text(int replicate, int replications) const;
+
+ private:
+  std::chrono::steady_clock::time_point start_;
+};
+
+// What the estimate of the time left reads: "about 7 s left", "about 3 min left".
+std::string timeLeftText(double seconds);
+
+// Shows the run's progress (RunProgress) in the status bar.
 ProgressSink statusBarProgress();
 
 // Writes the sample files sample1.txt … of counts 0..numCounts once the

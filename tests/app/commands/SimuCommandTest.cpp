@@ -1,4 +1,5 @@
 #include "commands/Simu.h"
+#include "commands/SimulationLog.h"
 
 #include <gtest/gtest.h>
 
@@ -251,6 +252,13 @@ TEST_F(SimuCommand, SettingsThatCannotRunKeepTheDialogOpen) {
     d.press(idCancel);
   });
   EXPECT_EQ(rec.messageBoxes().back(), (RecordedMessageBox{"No Data available!", "Error"}));
+}
+
+// The status bar's estimate of the time left, whole seconds up, minutes from two.
+TEST(RunProgressText, TimeLeft) {
+  EXPECT_EQ(timeLeftText(6.2), "about 7 s left");
+  EXPECT_EQ(timeLeftText(119.0), "about 119 s left");
+  EXPECT_EQ(timeLeftText(300.0), "about 5 min left");
 }
 
 TEST_F(SimuCommand, TheDefaultParametricRunLogsSummarisesAndLeavesNoSample) {
