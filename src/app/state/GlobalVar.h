@@ -18,7 +18,7 @@
 #include "common/SinglePrecision.h"
 #include "settings/Defaults.h"
 #include "simulation/SimulationSummary.h"
-#include "windows/PlotSpec.h"
+#include "windows/PlotDescription.h"
 
 namespace tallyfold {
 

@@ -24,7 +24,7 @@
 
 #include "simulation/EstimateTables.h"
 #include "state/GlobalVar.h"
-#include "windows/PlotSpec.h"
+#include "windows/PlotDescription.h"
 
 namespace tallyfold {
 

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "windows/PlotSpec.h"
+#include "windows/PlotDescription.h"
 
 namespace tallyfold {
 

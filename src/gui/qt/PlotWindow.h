@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "windows/PlotSpec.h"
+#include "windows/PlotDescription.h"
 
 class QChart;
 class QChartView;
