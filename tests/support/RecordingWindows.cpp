@@ -542,7 +542,7 @@ std::string RecordingWindows::windowText(int number) const {
   return text;
 }
 
-void RecordingWindows::showPlot(int number, const PlotSpec& plot) {
+void RecordingWindows::showPlot(int number, const PlotDescription& plot) {
   std::lock_guard lock(mutex_);
   plots_[number] = plot;
   event("plot " + std::to_string(number) + " " + plot.title);
@@ -554,11 +554,11 @@ bool RecordingWindows::savePlotAs() {
   return false;
 }
 
-PlotSpec RecordingWindows::plot(int number) const {
+PlotDescription RecordingWindows::plot(int number) const {
   std::lock_guard lock(mutex_);
   const auto found = plots_.find(number);
   EXPECT_NE(found, plots_.end()) << "no plot " << number;
-  return found == plots_.end() ? PlotSpec{} : found->second;
+  return found == plots_.end() ? PlotDescription{} : found->second;
 }
 
 int RecordingWindows::savePlotRequests() const {

@@ -195,7 +195,7 @@ class RecordingWindows final : public WindowServices {
                                             std::string_view title) override;
   std::int32_t startThread(std::function<void()> routine) override;
   void writeDefaultOutput(std::string_view line) override;
-  void showPlot(int number, const PlotSpec& plot) override;
+  void showPlot(int number, const PlotDescription& plot) override;
   // Answered from the same queue as the file-open dialog (answerFileDialog).
   std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
@@ -287,7 +287,7 @@ class RecordingWindows final : public WindowServices {
   bool menuEntryEnabled(std::string_view caption) const;
   std::string menuEntryShortcut(std::string_view caption) const;
   // The last plot shown in plot window `number` (the test fails when none).
-  PlotSpec plot(int number) const;
+  PlotDescription plot(int number) const;
   // How often savePlotAs was asked for.
   int savePlotRequests() const;
   // The questions askYesNo asked, with their titles.
@@ -302,7 +302,7 @@ class RecordingWindows final : public WindowServices {
   std::optional<DialogScript> takeScript(int templateId);
 
   mutable std::mutex mutex_;
-  std::map<int, PlotSpec> plots_;
+  std::map<int, PlotDescription> plots_;
   std::string frameTitle_;
   std::function<void(const std::string&)> dropAction_;
   std::vector<std::string> recentFiles_;

@@ -135,7 +135,7 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
   // The estimates on the observed table, marked in the histograms.
   const ReplicateEstimates observedRow = estimateReplicate(run.observed, run.search, stop);
   if (stop.stop_requested()) return std::nullopt;
-  auto plot = std::make_shared<const PlotSpec>(bootstrapPlot(
+  auto plot = std::make_shared<const PlotDescription>(bootstrapPlot(
       result.tables, std::vector<Estimate>(observedRow.estimates.begin(), observedRow.estimates.end()),
       defaults::intervalLevel));
   auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));

@@ -80,8 +80,8 @@ std::optional<JobFinish> runCalculation(const CalculationInput& input, std::stop
   if (!result) return std::nullopt;
   // The plots of the fits, built here on the worker: the gradient curves
   // take 400 evaluations of D per fit.
-  std::optional<PlotSpec> gradient;
-  std::optional<PlotSpec> fit;
+  std::optional<PlotDescription> gradient;
+  std::optional<PlotDescription> fit;
   if (result->search.estimable && result->tables && !mixtureProblem(input.counts)) {
     const std::int32_t k = result->search.numComponents;
     gradient = gradientPlot(input.counts, k, *result->tables, stop);

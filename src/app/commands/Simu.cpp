@@ -281,7 +281,7 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   w.focusWindow(g.statusUnit);
   const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, run.study.populationSize);
   auto shared = std::make_shared<const StudyResult>(std::move(result));
-  auto plot = std::make_shared<const PlotSpec>(studyPlot(shared->tables, run.study.populationSize));
+  auto plot = std::make_shared<const PlotDescription>(studyPlot(shared->tables, run.study.populationSize));
   return [shared, folders, accuracy, plot, record = run.record, size = run.study.populationSize,
           level = run.study.level] {
     simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders, record);

@@ -57,10 +57,10 @@ struct GlobalVar {
 
   // The plots of the last calculation, bootstrap and simulation study; none
   // before the first.
-  std::optional<PlotSpec> gradientPlot;
-  std::optional<PlotSpec> fitPlot;
-  std::optional<PlotSpec> bootstrapPlot;
-  std::optional<PlotSpec> studyPlot;
+  std::optional<PlotDescription> gradientPlot;
+  std::optional<PlotDescription> fitPlot;
+  std::optional<PlotDescription> bootstrapPlot;
+  std::optional<PlotDescription> studyPlot;
   // Every replicate of the next bootstrap or study as a CSV row.
   std::int32_t printReplicates = 0;
   // The seed of the next runs ("Random Seed…"); none: the clock's.

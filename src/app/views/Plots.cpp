@@ -64,9 +64,9 @@ std::vector<double> presentValues(std::span<const Estimate> values) {
 
 }  // namespace
 
-std::optional<PlotSpec> gradientPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+std::optional<PlotDescription> gradientPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
                                      const ResultTables& tables, std::stop_token stop) {
-  PlotSpec plot;
+  PlotDescription plot;
   plot.title = "Gradient Function";
   plot.xLabel = "theta, mean count of a unit (logarithmic)";
   plot.logX = true;
@@ -103,9 +103,9 @@ std::optional<PlotSpec> gradientPlot(std::span<const std::int32_t> counts, std::
   return plot;
 }
 
-PlotSpec observedFittedPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+PlotDescription observedFittedPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
                             const ResultTables& tables) {
-  PlotSpec plot;
+  PlotDescription plot;
   plot.title = "Observed and Fitted";
   plot.xLabel = "x, times a unit was seen";
   const int shown = shownFits(numComponents, tables);
@@ -181,8 +181,8 @@ std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width
   return bars;
 }
 
-PlotSpec bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level) {
-  PlotSpec plot;
+PlotDescription bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level) {
+  PlotDescription plot;
   plot.title = "Bootstrap Distribution";
   plot.xLabel = "population size N";
   for (int j = 1; j <= tables.estimators(); ++j) {
@@ -213,8 +213,8 @@ PlotSpec bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> o
   return plot;
 }
 
-PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
-  PlotSpec plot;
+PlotDescription studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
+  PlotDescription plot;
   plot.title = "Simulation Estimates";
   plot.xLabel = "estimator";
   // Tukey's box plot (Tukey 1977, Exploratory Data Analysis): whiskers to
@@ -274,7 +274,7 @@ PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize) {
 
 namespace {
 
-void showStored(const std::optional<PlotSpec>& plot, int unit) {
+void showStored(const std::optional<PlotDescription>& plot, int unit) {
   if (!plot) {
     windows().messageBox("No results to plot!", "Error");
     return;

@@ -37,14 +37,14 @@ inline constexpr std::string_view savePlotCaption = "Save Plot As\u2026";
 
 // For a table that passes mixtureProblem and the first numComponents
 // recorded fits; none when a stop request came first.
-std::optional<PlotSpec> gradientPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+std::optional<PlotDescription> gradientPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
                                      const ResultTables& tables, std::stop_token stop = {});
-PlotSpec observedFittedPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
+PlotDescription observedFittedPlot(std::span<const std::int32_t> counts, std::int32_t numComponents,
                             const ResultTables& tables);
 // `onData`: each estimator's population size on the observed table (none
 // where it has no estimate).
-PlotSpec bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level);
-PlotSpec studyPlot(const EstimateTables& tables, std::int32_t populationSize);
+PlotDescription bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level);
+PlotDescription studyPlot(const EstimateTables& tables, std::int32_t populationSize);
 
 // The bins of a histogram of the present values: Sturges' rule,
 // ceil(log2 n) + 1 bins of equal width over [min, max] (Sturges 1926,

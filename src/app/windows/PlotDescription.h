@@ -40,7 +40,7 @@ struct PlotView {
   std::vector<PlotSeries> series;
 };
 
-struct PlotSpec {
+struct PlotDescription {
   std::string title;
   std::string xLabel;
   bool logX = false;

@@ -154,7 +154,7 @@ class WindowServices {
   virtual std::string windowText(int number) const = 0;
   // Opens (or replaces) plot window `number` with the plot; its title is the
   // plot's. Plot windows are numbered apart from the text windows.
-  virtual void showPlot(int number, const PlotSpec& plot) = 0;
+  virtual void showPlot(int number, const PlotDescription& plot) = 0;
   // "Save Plot As…": asks for a file and saves the active plot window as
   // PNG or SVG; false when the active window is not a plot (interface
   // thread only).

@@ -33,16 +33,16 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 QString number(double v) { return QString::number(v, 'g', 6); }
 
 // Tooltips: the value under the cursor, with the point's own words.
-void addTooltips(QXYSeries* series, const PlotSeries& spec) {
-  QObject::connect(series, &QXYSeries::hovered, series, [series, spec](const QPointF& point, bool state) {
+void addTooltips(QXYSeries* series, const PlotSeries& described) {
+  QObject::connect(series, &QXYSeries::hovered, series, [series, described](const QPointF& point, bool state) {
     if (!state) {
       QToolTip::hideText();
       return;
     }
     QString tip = series->name() + ": " + number(point.x()) + ", " + number(point.y());
-    for (std::size_t i = 0; i < spec.points.size() && i < spec.labels.size(); ++i) {
-      if (std::abs(spec.points[i].x - point.x()) <= 1e-9 * std::max(1.0, std::abs(point.x()))) {
-        tip = series->name() + ": " + text(spec.labels[i]);
+    for (std::size_t i = 0; i < described.points.size() && i < described.labels.size(); ++i) {
+      if (std::abs(described.points[i].x - point.x()) <= 1e-9 * std::max(1.0, std::abs(point.x()))) {
+        tip = series->name() + ": " + text(described.labels[i]);
       }
     }
     QToolTip::showText(QCursor::pos(), tip);
@@ -51,13 +51,13 @@ void addTooltips(QXYSeries* series, const PlotSeries& spec) {
 
 // Bars as one filled area: a step outline up to each bar's top and back to
 // its bottom.
-QAreaSeries* barArea(const PlotSeries& spec) {
+QAreaSeries* barArea(const PlotSeries& described) {
   auto* upper = new QLineSeries;
   auto* lower = new QLineSeries;
-  const double half = spec.barWidth / 2.0;
-  for (std::size_t i = 0; i < spec.points.size(); ++i) {
-    const PlotPoint& p = spec.points[i];
-    const double bottom = i < spec.lower.size() ? spec.lower[i] : 0.0;
+  const double half = described.barWidth / 2.0;
+  for (std::size_t i = 0; i < described.points.size(); ++i) {
+    const PlotPoint& p = described.points[i];
+    const double bottom = i < described.lower.size() ? described.lower[i] : 0.0;
     upper->append({QPointF(p.x - half, bottom), QPointF(p.x - half, p.y), QPointF(p.x + half, p.y),
                    QPointF(p.x + half, bottom)});
     lower->append({QPointF(p.x - half, bottom), QPointF(p.x - half, bottom), QPointF(p.x + half, bottom),
@@ -84,7 +84,7 @@ QAbstractAxis* valueAxis(bool logarithmic) {
 
 }  // namespace
 
-PlotWindow::PlotWindow(PlotSpec plot, QWidget* parent) : QWidget(parent), plot_(std::move(plot)) {
+PlotWindow::PlotWindow(PlotDescription plot, QWidget* parent) : QWidget(parent), plot_(std::move(plot)) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   if (plot_.views.size() > 1) {
@@ -106,9 +106,9 @@ void PlotWindow::showView(int index) {
   if (index < 0 || index >= static_cast<int>(plot_.views.size())) return;
   current_ = index;
   if (selector_ && selector_->currentIndex() != index) selector_->setCurrentIndex(index);
-  const PlotView& spec = plot_.views[static_cast<std::size_t>(index)];
+  const PlotView& view = plot_.views[static_cast<std::size_t>(index)];
   auto* chart = new QChart;
-  chart->setTitle(text(plot_.title) + (plot_.views.size() > 1 ? " (" + text(spec.name) + ")" : QString()));
+  chart->setTitle(text(plot_.title) + (plot_.views.size() > 1 ? " (" + text(view.name) + ")" : QString()));
   chart->legend()->setAlignment(Qt::AlignBottom);
 
   QAbstractAxis* xAxis = nullptr;
@@ -120,8 +120,8 @@ void PlotWindow::showView(int index) {
     xAxis = valueAxis(plot_.logX);
   }
   xAxis->setTitleText(text(plot_.xLabel));
-  QAbstractAxis* yAxis = valueAxis(spec.logY);
-  yAxis->setTitleText(text(spec.yLabel));
+  QAbstractAxis* yAxis = valueAxis(view.logY);
+  yAxis->setTitleText(text(view.yLabel));
   chart->addAxis(xAxis, Qt::AlignBottom);
   chart->addAxis(yAxis, Qt::AlignLeft);
 
@@ -142,7 +142,7 @@ void PlotWindow::showView(int index) {
     }
   };
 
-  for (const PlotSeries& s : spec.series) {
+  for (const PlotSeries& s : view.series) {
     QAbstractSeries* series = nullptr;
     switch (s.kind) {
       case SeriesKind::line:
@@ -230,7 +230,7 @@ void PlotWindow::showView(int index) {
     }
   };
   if (std::isfinite(yMin)) {
-    if (fromZero && !spec.logY) yMin = std::min(0.0, yMin);
+    if (fromZero && !view.logY) yMin = std::min(0.0, yMin);
     const double span = yMax > yMin ? yMax - yMin : std::max(1.0, std::abs(yMax));
     fit(yAxis, yMin, yMax, (fromZero && yMin >= 0.0) ? 0.0 : 0.05 * span);
   }

@@ -17,9 +17,9 @@ namespace tallyfold {
 class PlotWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit PlotWindow(PlotSpec plot, QWidget* parent = nullptr);
+  explicit PlotWindow(PlotDescription plot, QWidget* parent = nullptr);
 
-  const PlotSpec& plot() const { return plot_; }
+  const PlotDescription& plot() const { return plot_; }
   int currentView() const { return current_; }
   void showView(int index);
   QChart* chart() const;
@@ -33,7 +33,7 @@ class PlotWindow : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  PlotSpec plot_;
+  PlotDescription plot_;
   int current_ = -1;
   QComboBox* selector_ = nullptr;
   QChartView* view_ = nullptr;

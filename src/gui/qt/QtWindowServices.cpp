@@ -689,7 +689,7 @@ std::string QtWindowServices::windowText(int number) const {
   });
 }
 
-void QtWindowServices::showPlot(int number, const PlotSpec& plot) {
+void QtWindowServices::showPlot(int number, const PlotDescription& plot) {
   gui::post(this, [this, number, plot] {
     QPointer<QMdiSubWindow>& sub = plots_[number];
     if (!sub) {

@@ -106,7 +106,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   void setRecentFiles(const std::vector<std::string>& paths, std::function<void(const std::string&)> open) override;
   int activeTextWindow() const override;
   std::string windowText(int number) const override;
-  void showPlot(int number, const PlotSpec& plot) override;
+  void showPlot(int number, const PlotDescription& plot) override;
   bool savePlotAs() override;
   void exitProgram() override;
 
