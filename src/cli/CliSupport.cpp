@@ -40,6 +40,10 @@ nlohmann::json wholeJson(const WholeEstimate& value) {
   return *value;
 }
 
+nlohmann::json optionalJson(const std::optional<double>& value) {
+  return value ? finiteOrNull(*value) : nlohmann::json(nullptr);
+}
+
 nlohmann::json finiteOrNull(double value) {
   return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
 }

@@ -63,6 +63,8 @@ nlohmann::json wholeJson(const WholeEstimate& value);
 
 // A double as JSON: null when it is not finite.
 nlohmann::json finiteOrNull(double value);
+// finiteOrNull of the value, null when there is none.
+nlohmann::json optionalJson(const std::optional<double>& value);
 
 // An optional number as JSON: null when there is none.
 template <typename T>

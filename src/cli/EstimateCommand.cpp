@@ -14,6 +14,7 @@
 #include "CliSupport.h"
 #include "FitChecks.h"
 #include "SearchProgress.h"
+#include "common/CsvCells.h"
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
 #include "data/CountTable.h"
@@ -189,15 +190,14 @@ void addChaoIntervalJson(nlohmann::json& chao, std::span<const std::int32_t> cou
 
 nlohmann::json cutoffJson(std::span<const CutoffRow> rows) {
   nlohmann::json scan = nlohmann::json::array();
-  const auto real = [](const std::optional<double>& v) { return v ? finiteOrNull(*v) : nlohmann::json(nullptr); };
   for (const CutoffRow& r : rows) {
     scan.push_back({{"cutoff", r.cutoff},
                     {"observedBelow", r.observedBelow},
-                    {"poissonN", real(r.poissonN)},
+                    {"poissonN", optionalJson(r.poissonN)},
                     {"npmleN", wholeJson(r.npmleN)},
                     {"chaoN", wholeJson(r.chaoN)},
                     {"z1N", wholeJson(r.z1N)},
-                    {"ztnbN", real(r.ztnbN)}});
+                    {"ztnbN", optionalJson(r.ztnbN)}});
   }
   return scan;
 }
@@ -222,25 +222,6 @@ std::vector<CutoffRow> cutoffRows(const EstimateOptions& options, std::span<cons
     rows.push_back(std::move(row));
   }
   return rows;
-}
-
-// A CSV field: as it stands, or quoted (quotes doubled) when it holds a
-// separator, a quote or a line end (RFC 4180).
-std::string csvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-// Full precision: the shortest text that reads back to the same double.
-std::string csvNumber(double value) { return std::isfinite(value) ? shortestReal(value) : std::string(); }
-std::string csvNumber(const WholeEstimate& value) { return value ? csvNumber(*value) : std::string(); }
-
-std::string csvList(const std::vector<double>& values) {
-  std::string list;
-  for (double v : values) list += (list.empty() ? "" : " ") + shortestReal(v);
-  return list;
 }
 
 // One row per recorded fit, then one per closed form, the negative

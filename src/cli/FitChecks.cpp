@@ -37,7 +37,6 @@ nlohmann::json expectedJson(const GoodnessOfFit& g) {
 }
 
 
-nlohmann::json optionalJson(const std::optional<double>& v) { return v ? finiteOrNull(*v) : nlohmann::json(); }
 
 nlohmann::json ztnbJson(const ZtnbFit& z, const std::optional<GoodnessOfFit>& fit) {
   nlohmann::json j{{"size", optionalJson(z.size)},

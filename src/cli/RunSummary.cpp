@@ -87,14 +87,6 @@ nlohmann::json replicatesJson(const EstimateTables& tables, const std::vector<st
   return replicates;
 }
 
-namespace {
-
-nlohmann::json optionalJson(const std::optional<double>& value) {
-  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
-}
-
-}  // namespace
-
 nlohmann::json intervalsJson(std::span<const std::string_view> names, std::span<const PercentileInterval> intervals) {
   nlohmann::json j = nlohmann::json::object();
   for (std::size_t i = 0; i < intervals.size() && i < names.size(); ++i) {

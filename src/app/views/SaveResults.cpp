@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/ListDirected.h"
+#include "common/CsvCells.h"
 #include "common/ReplaceFile.h"
 #include "data/CountTable.h"
 #include "estimation/TableEstimates.h"
@@ -16,18 +16,6 @@
 namespace tallyfold {
 
 namespace {
-
-// Full precision: the shortest text that reads back to the same double;
-// empty where there is no finite value.
-std::string number(double value) { return std::isfinite(value) ? shortestReal(value) : std::string(); }
-std::string number(const std::optional<double>& value) { return value ? number(*value) : std::string(); }
-std::string number(const std::optional<std::int64_t>& value) { return value ? std::to_string(*value) : std::string(); }
-
-std::string list(const std::vector<double>& values) {
-  std::string text;
-  for (double v : values) text += (text.empty() ? "" : " ") + shortestReal(v);
-  return text;
-}
 
 bool endsWith(const std::string& text, std::string_view suffix) {
   if (text.size() < suffix.size()) return false;
@@ -49,20 +37,20 @@ std::string resultsCsv(std::span<const std::int32_t> counts, std::int32_t numCom
       lambda.push_back(tables.resLambda(s, j));
       weight.push_back(tables.resWeight(s, j));
     }
-    csv += "NPMLE," + std::to_string(s) + "," + number(tables.resN0[i]) + "," + number(tables.resNall[i]) + "," +
-           number(tables.resLogLik[i]) + "," + number(tables.resBic[i]) + "," + number(tables.resMaxGrad[i]) + "," +
-           list(lambda) + "," + list(weight) + "\n";
+    csv += "NPMLE," + std::to_string(s) + "," + csvNumber(tables.resN0[i]) + "," + csvNumber(tables.resNall[i]) + "," +
+           csvNumber(tables.resLogLik[i]) + "," + csvNumber(tables.resBic[i]) + "," + csvNumber(tables.resMaxGrad[i]) + "," +
+           csvList(lambda) + "," + csvList(weight) + "\n";
   }
   const TableEstimates t = estimateTable(counts, exactness);
   const auto closed = [&](std::string_view name, const WholeEstimate& n0) {
-    csv += std::string(name) + ",," + number(n0) + "," + number(plusObservedUnits(n0, t.observed)) + ",,,,,\n";
+    csv += std::string(name) + ",," + csvNumber(n0) + "," + csvNumber(plusObservedUnits(n0, t.observed)) + ",,,,,\n";
   };
   closed("Z1", t.zelterman1);
   closed("Z2", t.zelterman2);
   closed("Z3", t.zelterman3);
   closed("Z4", t.zelterman4);
   closed("Chao", t.chao);
-  csv += "PMLE(negB),," + number(t.negativeBinomial->n0) + "," + number(t.negativeBinomial->n) + ",,,,,\n";
+  csv += "PMLE(negB),," + csvNumber(t.negativeBinomial->n0) + "," + csvNumber(t.negativeBinomial->n) + ",,,,,\n";
   return csv;
 }
 
@@ -75,9 +63,9 @@ std::string summaryCsv(const SimulationSummary& summary) {
     const ValueSummary& e = summary.estimates[i];
     const ValueSummary& u = summary.unobserved[i];
     csv += std::string(study ? studyEstimatorNames[i] : poissonGammaEstimatorNames[i]) + "," +
-           std::to_string(e.count) + "," + number(e.truncatedMean) + "," + number(e.median) + "," +
-           number(e.standardDeviation) + "," + number(e.medianDeviation) + "," + number(u.truncatedMean) + "," +
-           number(u.median) + "," + number(u.standardDeviation) + "," + number(summary.bias(k)) + "\n";
+           std::to_string(e.count) + "," + csvNumber(e.truncatedMean) + "," + csvNumber(e.median) + "," +
+           csvNumber(e.standardDeviation) + "," + csvNumber(e.medianDeviation) + "," + csvNumber(u.truncatedMean) + "," +
+           csvNumber(u.median) + "," + csvNumber(u.standardDeviation) + "," + csvNumber(summary.bias(k)) + "\n";
   }
   return csv;
 }

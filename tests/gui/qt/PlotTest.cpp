@@ -27,12 +27,10 @@ QString example(const char* name) { return QString::fromUtf8(TALLYFOLD_EXAMPLES_
 
 // Chooses the entry of the "&Plots" menu and waits for its window.
 PlotWindow* openPlot(QtWindowServices& services, const QString& caption, int unit) {
-  for (QAction* a : services.menu(4)->actions()) {
-    if (a->text() == caption) {
-      EXPECT_TRUE(a->isEnabled()) << caption.toStdString();
-      a->trigger();
-    }
-  }
+  QAction* item = menuItem(services, 4, caption);
+  if (!item) return nullptr;
+  EXPECT_TRUE(item->isEnabled()) << caption.toStdString();
+  item->trigger();
   processEventsUntil([&] { return services.plotWindow(unit) != nullptr; });
   return services.plotWindow(unit);
 }

@@ -18,14 +18,14 @@
 
 namespace tallyfold {
 
-namespace {
-
 QAction* menuItem(const QtWindowServices& services, int menu, const QString& caption) {
   for (QAction* action : services.menu(menu)->actions()) {
     if (action->text() == caption) return action;
   }
   return nullptr;
 }
+
+namespace {
 
 QAbstractButton* button(QWidget* dialog, const QString& caption) {
   for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {

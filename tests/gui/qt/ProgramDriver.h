@@ -3,6 +3,7 @@
 // the Qt window services): start it, open a data file through the
 // file-open dialog, run a calculation through dialog 101 and a bootstrap
 // through dialog 105.
+#include <QAction>
 #include <QString>
 #include <string>
 
@@ -13,6 +14,9 @@ namespace tallyfold {
 // buildMenus() and main() over `services`, which becomes the process's
 // window services.
 void startProgram(QtWindowServices& services);
+
+// The item of menu `menu` with this caption, or nullptr.
+QAction* menuItem(const QtWindowServices& services, int menu, const QString& caption);
 
 // Chooses "&Open Data" and answers the file-open dialog with `path`.
 void openDataFile(QtWindowServices& services, const QString& path);

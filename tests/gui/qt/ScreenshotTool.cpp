@@ -30,9 +30,7 @@ namespace {
 
 // The frame with plot window `unit` maximised, after its menu entry.
 bool shootPlot(tallyfold::QtWindowServices& services, const QString& caption, int unit, const QString& path) {
-  for (QAction* a : services.menu(4)->actions()) {
-    if (a->text() == caption) a->trigger();
-  }
+  if (QAction* item = tallyfold::menuItem(services, 4, caption)) item->trigger();
   tallyfold::processEventsUntil([&] { return services.plotSubWindow(unit) != nullptr; });
   QMdiSubWindow* window = services.plotSubWindow(unit);
   if (!window) return false;
@@ -71,9 +69,7 @@ bool shootDialog(tallyfold::QtWindowServices& services, int menu, const QString&
                               *saved = w->grab().save(path);
                               static_cast<QDialog*>(w)->reject();
                             });
-  for (QAction* a : services.menu(menu)->actions()) {
-    if (a->text() == caption) a->trigger();
-  }
+  if (QAction* item = tallyfold::menuItem(services, menu, caption)) item->trigger();
   return *saved;
 }
 
