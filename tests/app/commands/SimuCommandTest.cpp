@@ -281,9 +281,10 @@ TEST_F(SimuCommand, TheDefaultParametricRunLogsSummarisesAndLeavesNoSample) {
   EXPECT_EQ(countPrefix(log, " eval Median N= "), 10);
   EXPECT_EQ(log.back(), " " + std::string(62, '_'));
 
-  // Progress in the status bar, "Waiting" at the end.
+  // Progress in the status bar, "Waiting" at the end. A slow machine may add
+  // the time left to the first replicate's line.
   const std::vector<std::string> status = rec.statusBarHistory();
-  EXPECT_TRUE(contains(status, "replicate 1 of 10"));
+  EXPECT_GE(countPrefix(status, "replicate 1 of 10"), 1);
   EXPECT_TRUE(contains(status, "replicate 10 of 10"));
   EXPECT_EQ(rec.statusBarText(), "Waiting");
 
