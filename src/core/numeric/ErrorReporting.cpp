@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ListDirected.h"
@@ -68,15 +69,25 @@ std::string typeName(int type) {
   return std::string(trimRight(typeNames.substr(static_cast<std::size_t>(slot) * 8, 8)));
 }
 
-void emit(ErrorState& s, const std::string& line) {
-  if (!s.printed.empty()) s.printed.push_back('\n');
-  s.printed.append(line);
+thread_local std::vector<std::string>* heldLines = nullptr;
+
+void writeLine(const std::string& line) {
   ErrorOutput sink;
   {
     std::lock_guard lock(outputMutex);
     sink = outputSink();
   }
   if (sink) sink(line);
+}
+
+void emit(ErrorState& s, const std::string& line) {
+  if (!s.printed.empty()) s.printed.push_back('\n');
+  s.printed.append(line);
+  if (heldLines != nullptr) {
+    heldLines->push_back(line);
+  } else {
+    writeLine(line);
+  }
 }
 
 [[noreturn]] void stopProgram(ErrorState& s) {
@@ -205,6 +216,16 @@ ErrorOutput setErrorOutput(ErrorOutput output) {
   ErrorOutput previous = std::move(outputSink());
   outputSink() = std::move(output);
   return previous;
+}
+
+HeldErrorLines::HeldErrorLines() { heldLines = &lines_; }
+
+HeldErrorLines::~HeldErrorLines() { heldLines = nullptr; }
+
+std::vector<std::string> HeldErrorLines::take() { return std::exchange(lines_, {}); }
+
+void writeErrorLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) writeLine(line);
 }
 
 void terminalThreeLines(std::string_view routine, std::string_view first, std::string_view second,

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallyfold {
 
@@ -39,6 +40,26 @@ class TerminalError : public std::runtime_error {
 // for a while can put it back.
 using ErrorOutput = std::function<void(std::string_view line)>;
 ErrorOutput setErrorOutput(ErrorOutput output);
+
+// While it lives, the lines this thread prints are kept here instead of
+// going to the output, so that a worker's lines can be written later in the
+// order a serial run writes them. One per thread at a time; the text a
+// TerminalError carries is unaffected.
+class HeldErrorLines {
+ public:
+  HeldErrorLines();
+  ~HeldErrorLines();
+  HeldErrorLines(const HeldErrorLines&) = delete;
+  HeldErrorLines& operator=(const HeldErrorLines&) = delete;
+  // The lines held so far, in the order they were printed; empties the hold.
+  std::vector<std::string> take();
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Writes lines to the error output, as if this thread printed them now.
+void writeErrorLines(const std::vector<std::string>& lines);
 
 void E1PSH(std::string_view name);
 void E1POP(std::string_view name);

@@ -6,9 +6,12 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "numeric/ErrorReporting.h"
 
 namespace tallyfold {
 
@@ -35,7 +38,9 @@ bool runSerially(int replications, const ReplicateSteps& steps, std::stop_token 
 }
 
 // A pooled run. The calling thread prepares and finishes in replicate
-// order; the workers fit whatever is prepared, lowest replicate first.
+// order; the workers fit whatever is prepared, lowest replicate first. The
+// lines a fit prints (numerical warnings) are held and written just before
+// its replicate is finished, where a serial run has written them.
 class Pool {
  public:
   Pool(int replications, int threads, const ReplicateSteps& steps, std::stop_token stop)
@@ -62,6 +67,8 @@ class Pool {
     int finished = 0;
     while (finished < replications) {
       bool fitted = false;
+      std::vector<std::string> printed;
+      std::exception_ptr error;
       {
         std::unique_lock lock(mutex_);
         const auto ready = [&] {
@@ -72,11 +79,16 @@ class Pool {
         // Keep the workers fed first: finishing can wait for a draw.
         fitted = !(prepared < replications && unfitted_ < window_);
         if (fitted) {
-          const auto error = errors_.find(finished + 1);
-          if (error != errors_.end()) std::rethrow_exception(error->second);
+          if (const auto lines = printed_.find(finished + 1); lines != printed_.end()) {
+            printed = std::move(lines->second);
+            printed_.erase(lines);
+          }
+          if (const auto failure = errors_.find(finished + 1); failure != errors_.end()) error = failure->second;
         }
       }
       if (fitted) {
+        writeErrorLines(printed);
+        if (error) std::rethrow_exception(error);
         steps_.finish(++finished);
       } else {
         if (steps_.prepare) steps_.prepare(prepared + 1);
@@ -102,13 +114,16 @@ class Pool {
       queue_.pop_front();
       lock.unlock();
       std::exception_ptr error;
+      HeldErrorLines held;
       try {
         steps_.fit(rep, cancel);
       } catch (...) {
         error = std::current_exception();
       }
+      std::vector<std::string> printed = held.take();
       lock.lock();
       if (error) errors_.emplace(rep, error);
+      if (!printed.empty()) printed_.emplace(rep, std::move(printed));
       fitted_[static_cast<std::size_t>(rep)] = 1;
       --unfitted_;
       progressed_.notify_all();
@@ -124,6 +139,7 @@ class Pool {
   std::deque<int> queue_;                   // prepared, not yet taken by a worker
   int unfitted_ = 0;                        // prepared, not yet fitted
   std::vector<char> fitted_;                // per replicate (1-based)
+  std::map<int, std::vector<std::string>> printed_;  // the lines a fit printed, until finished
   std::map<int, std::exception_ptr> errors_;
   std::stop_source cancel_;
   std::stop_callback<std::function<void()>> forward_;

@@ -6,6 +6,9 @@
 #include <thread>
 #include <vector>
 
+#include "numeric/ErrorReporting.h"
+#include "support/CapturedErrorOutput.h"
+
 namespace tallyfold {
 namespace {
 
@@ -55,6 +58,34 @@ TEST(ReplicatePool, AFailingFitEndsTheRunAtItsTurnAsASerialRunWould) {
     }
     EXPECT_EQ(finished, (std::vector<int>{1, 2})) << threads;
   }
+}
+
+// A fit's warnings come out where a serial run prints them: before its
+// replicate's finish, in replicate order, however the workers raced.
+TEST(ReplicatePool, WarningsOfTheFitsArePrintedInReplicateOrder) {
+  std::vector<std::vector<std::string>> printed;
+  for (const int threads : {1, 3}) {
+    test::CapturedErrorOutput out;
+    ReplicateSteps steps;
+    steps.fit = [](int rep, std::stop_token) {
+      std::this_thread::sleep_for(std::chrono::microseconds(100 * (12 - rep)));
+      E1PSH("REPFIT");
+      errStoreInteger(1, rep);
+      E1MES(3, 1, "replicate %(I1)");
+      E1POP("REPFIT");
+    };
+    std::vector<std::string> all;
+    steps.finish = [&](int rep) {
+      all.insert(all.end(), out.lines().begin(), out.lines().end());
+      all.push_back("finish " + std::to_string(rep));
+      out.clear();
+    };
+    ASSERT_TRUE(runReplicates(12, threads, steps, {}));
+    printed.push_back(all);
+  }
+  ASSERT_EQ(printed[0].size(), 72u);  // each warning and its traceback: three lines
+  EXPECT_EQ(printed[0][0], " *** WARNING ERROR 1 from REPFIT.  replicate 1");
+  EXPECT_EQ(printed[1], printed[0]);
 }
 
 }  // namespace
