@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "CliSupport.h"
 #include "ReplicateProgress.h"
 #include "RunFiles.h"
@@ -18,6 +16,7 @@
 #include "estimation/EMtrun_alg.h"
 #include "numeric/RandomStream.h"
 #include "simulation/BootstrapEngine.h"
+#include "simulation/RunJson.h"
 #include "simulation/RunMemory.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/IntervalText.h"
@@ -40,27 +39,6 @@ void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t 
       << (observedNall ? std::to_string(*observedNall) : std::string(noEstimate)) << "\n\n";
   printSummary(out, studyEstimatorNames, summary, true, files);
   printBlock(out, intervalLines(studyEstimatorNames, estimateIntervals(result.tables, options.level), options.level));
-}
-
-nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, std::size_t m, std::int64_t n,
-                      const SearchResult& observedFit, const Estimate& observedNall, const BootstrapResult& result,
-                      const SimulationSummary& summary, const std::vector<std::string>& files) {
-  nlohmann::json j;
-  j["file"] = options.file;
-  j["m"] = m;
-  j["n"] = n;
-  j["settings"] = {{"exactness", options.exactness},
-                   {"criterion", criterionName(options.criterion)},
-                   {"maxComponents", options.maxComponents},
-                   {"replications", options.replications}};
-  j["seed"] = seed;
-  j["observed"] = {{"components", observedFit.numComponents}, {"nall", jsonOrNull(observedNall)}};
-  j["replications"] = replicatesJson(result.tables, &result.components, std::nullopt);
-  j["summary"] = summaryJson(studyEstimatorNames, summary);
-  j["summaryFile"] = summaryFileLines(summary);
-  j["files"] = files;
-  j["intervals"] = intervalsJson(studyEstimatorNames, estimateIntervals(result.tables, options.level));
-  return j;
 }
 
 }  // namespace
@@ -106,9 +84,8 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   const SimulationSummary summary = summarizeSimulation(result.tables, std::nullopt);
   files.writeSummary(summary);
   if (options.json) {
-    out << toJson(options, seed, counts.size(), n, observedFit, observedNall, result, summary, files.written())
-               .dump(2)
-        << "\n";
+    const BootstrapJsonParts parts{options.replications, seed, observedFit.numComponents, observedNall, options.level};
+    out << bootstrapJson(options.file, counts, settings, parts, result, summary, files.written()).dump(2) << "\n";
   } else {
     printText(out, options, seed, counts.size(), n, observedFit, observedNall, result, summary, files.written());
   }
