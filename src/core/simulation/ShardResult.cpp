@@ -266,6 +266,7 @@ ShardResult readShardResult(std::string_view text, const std::string& name) {
     shard.run = j.at("run");
     shard.files = j.at("files").get<std::vector<std::string>>();
     const auto replications = shard.settings.at("replications").get<std::int32_t>();
+    if (replications < 1) throw notWhole("its run has no replicates");
     shard.rows = readRows(j.at("replicates"), shardBlock(replications, shard.shard), studyEstimators);
     return shard;
   } catch (const Json::exception& e) {
@@ -318,13 +319,16 @@ MergedRun mergeShards(std::span<const ShardResult> shards, std::span<const std::
                          " is given twice: " + names[it->second] + " and " + names[s]};
     }
   }
+  // The missing shards, the first ten of them by number.
+  const auto missingCount = static_cast<std::int64_t>(count) - static_cast<std::int64_t>(byIndex.size());
   std::string missing;
-  int missingCount = 0;
-  for (std::int32_t i = 1; i <= count; ++i) {
+  int listed = 0;
+  for (std::int32_t i = 1; i <= count && listed < std::min<std::int64_t>(missingCount, 10); ++i) {
     if (byIndex.contains(i)) continue;
-    if (missingCount++ > 0) missing += ", ";
+    if (listed++ > 0) missing += ", ";
     missing += std::to_string(i);
   }
+  if (missingCount > listed) missing += ", ...";
   if (missingCount > 0) {
     throw ShardProblem{(missingCount == 1 ? "shard " + missing + " of " + std::to_string(count) + " is missing"
                                           : "shards " + missing + " of " + std::to_string(count) + " are missing")};
