@@ -39,6 +39,10 @@ void RunFiles::note(const FileOutcome& outcome) {
   for (const std::filesystem::path& path : outcome.written) written_.push_back(path.string());
 }
 
+void RunFiles::noteWritten(const std::vector<std::string>& paths) {
+  written_.insert(written_.end(), paths.begin(), paths.end());
+}
+
 SamplesDrawn RunFiles::sampleWriter(bool wanted, SampleWriter write) {
   if (!wanted) return {};
   return [this, write = std::move(write)](const SampleTable& samples) { note(write(folders_, samples)); };

@@ -29,6 +29,8 @@ class RunFiles {
   // Records the files written; a folder that failed during the run is told
   // on the error stream and the run goes on.
   void note(const FileOutcome& outcome);
+  // Records files written before, by another process (a shard's sample files).
+  void noteWritten(const std::vector<std::string>& paths);
 
   // The engine's samples-drawn hook that writes the sample files with
   // `write` and notes them; none when they are not wanted.

@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "data/CountData.h"
 #include "settings/Defaults.h"
+#include "simulation/ShardResult.h"
+#include "simulation/SimulationEngine.h"
 
 namespace tallyfold::cli {
 
@@ -39,6 +43,8 @@ struct SimulateOptions {
   std::int32_t threads = defaults::threads;  // that fit the replicates; 0: every core
   bool progress = false;  // the progress bar on the error stream
   std::stop_token stop;  // the run's stop request
+  // Shard I of P, as the bootstrap's (BootstrapOptions::shard).
+  std::optional<ShardId> shard;
 };
 
 struct PoissonGammaOptions {
@@ -63,5 +69,23 @@ struct PoissonGammaOptions {
 // run that sees its stop request throws Stopped.
 int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::ostream& err);
 int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out, std::ostream& err);
+
+class RunFiles;
+
+// The outputs of a whole study from its result (its tables, components and
+// evaluation): the interim file when asked, the summary file, and the text
+// or JSON on `out`. A run in one process and the merge of its shards both
+// end here. `s` is the study's settings (studySettingsOf).
+int reportStudy(const SimulateOptions& options, const StudySettings& s, std::int32_t seed, const StudyResult& result,
+                RunFiles& files, std::ostream& out);
+
+// The study's settings of the options, with the loaded count table of
+// --from-data (empty without).
+StudySettings studySettingsOf(const SimulateOptions& options, std::vector<std::int32_t> observed);
+
+// The settings a study shard records (those the outputs depend on), and the
+// options they stand for.
+nlohmann::json studyShardSettings(const SimulateOptions& options, const StudySettings& s);
+void readStudyShardSettings(const nlohmann::json& settings, SimulateOptions& options);
 
 }  // namespace tallyfold::cli

@@ -13,6 +13,7 @@
 #include "CliSupport.h"
 #include "EstimateCommand.h"
 #include "HelpText.h"
+#include "MergeCommand.h"
 #include "ReplicateProgress.h"
 #include "RunStop.h"
 #include "SearchProgress.h"
@@ -21,6 +22,7 @@
 #include "data/CountData.h"
 #include "numeric/ErrorReporting.h"
 #include "settings/Defaults.h"
+#include "simulation/ShardResult.h"
 #include "simulation/SimulationEngine.h"
 
 namespace {
@@ -63,6 +65,18 @@ void addReplicateOptions(CLI::App* command, std::int32_t& threads, bool& quiet) 
 
 void addTimeLimitOption(CLI::App* command, std::optional<double>& seconds) {
   command->add_option("--time-limit", seconds, "stop the computation after SECONDS (exit status 3)");
+}
+
+// --shard I/P of a run spread over several processes.
+void addShardOption(CLI::App* command, std::optional<ShardId>& shard) {
+  command
+      ->add_option_function<std::string>(
+          "--shard", [&shard](const std::string& text) { shard = parseShardId(text); },
+          "fit only shard I of P (a block of the replicates; needs --seed) and write its result, for merge: "
+          "with --out DIR the file DIR/shard-I-of-P.json, with --json on standard output")
+      ->check([](const std::string& text) -> std::string {
+        return parseShardId(text) ? std::string() : "--shard takes I/P, whole numbers with 1 <= I <= P";
+      });
 }
 
 // The form the count data file `file` is read in.
@@ -135,6 +149,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   addReplicateOptions(bootstrapCommand, bootstrap.threads, quiet);
   bootstrapCommand->add_option("--replicates-csv", bootstrap.replicatesCsv,
                                "write one CSV row per replicate to FILE as the run goes");
+  addShardOption(bootstrapCommand, bootstrap.shard);
   addTimeLimitOption(bootstrapCommand, timeLimit);
 
   SimulateOptions simulate;
@@ -183,6 +198,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   addReplicateOptions(simulateCommand, simulate.threads, quiet);
   simulateCommand->add_option("--replicates-csv", simulate.replicatesCsv,
                               "write one CSV row per replicate to FILE as the run goes");
+  addShardOption(simulateCommand, simulate.shard);
   addTimeLimitOption(simulateCommand, timeLimit);
 
   PoissonGammaOptions pg;
@@ -205,6 +221,16 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
   pgCommand->add_flag("--json", pg.json, "print one JSON object");
   addReplicateOptions(pgCommand, pg.threads, quiet);
   addTimeLimitOption(pgCommand, timeLimit);
+
+  MergeOptions merge;
+  CLI::App* mergeCommand =
+      app.add_subcommand("merge", "put the shard results of one bootstrap or simulate run together");
+  mergeCommand->add_option("SHARD", merge.files, "shard results (shard-I-of-P.json), every shard of the run once")
+      ->required();
+  mergeCommand->add_option("--out", merge.outDir, "folder that stands for C:\\Temp (the summary file)");
+  mergeCommand->add_flag("--interim", merge.interim, "write the interim file (also when the shards did not ask)");
+  mergeCommand->add_flag("--json", merge.json, "print the JSON object of the run");
+  mergeCommand->add_option("--replicates-csv", merge.replicatesCsv, "write one CSV row per replicate to FILE");
 
   try {
     app.parse(argc, argv);
@@ -240,6 +266,7 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
     return runSimulateCommand(simulate, std::cout, std::cerr);
   }
   if (pgCommand->parsed()) return runPoissonGammaCommand(pg, std::cout, std::cerr);
+  if (mergeCommand->parsed()) return runMergeCommand(merge, std::cout, std::cerr);
   return exitBadInput;
 }
 

@@ -101,7 +101,7 @@ ReplicateEstimates estimateReplicate(std::span<const std::int32_t> counts, const
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
                                     const SamplesDrawn& samplesDrawn, std::stop_token stop, std::int32_t threads,
-                                    const ReplicateSink& replicateDone) {
+                                    const ReplicateSink& replicateDone, ReplicateBlock block) {
   const auto write = [&log](const std::string& line) {
     if (log) log(line);
   };
@@ -137,8 +137,9 @@ BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, cons
     write(listDirected(std::string(21, '_')));
     if (replicateDone) replicateDone(replicateRow(result.tables, result.components, r, observedUnits(observed)));
   };
-  const int pool = std::min(replicateThreads(threads), replications);
-  if (!runReplicates(replications, pool, steps, stop)) return stoppedResult<BootstrapResult>();
+  if (!runReplicateBlock(withinRun(block, replications), replicateThreads(threads), steps, stop)) {
+    return stoppedResult<BootstrapResult>();
+  }
   return result;
 }
 

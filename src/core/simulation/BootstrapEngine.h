@@ -29,6 +29,7 @@
 #include "numeric/PercentileInterval.h"
 #include "settings/Defaults.h"
 #include "simulation/EstimateTables.h"
+#include "simulation/ReplicatePool.h"
 #include "simulation/ReplicateRows.h"
 #include "simulation/getSample.h"
 
@@ -69,11 +70,14 @@ using SamplesDrawn = std::function<void(const SampleTable&)>;
 // run on `threads` threads (replicateThreads: 0 is every core), and the
 // log, the callbacks and the tables are the same for any number of them.
 // Every callback runs on the calling thread.
+// With a block, every sample is still drawn (the stream gives what it gives
+// the whole run) but only the block's replicates are fitted, logged and
+// handed to replicateDone; the tables' other columns keep no estimate.
 BootstrapResult bootstrapReplicates(std::span<const std::int32_t> observed, const SearchSettings& settings,
                                     std::int32_t replications, RandomStream& stream, const LogSink& log,
                                     const SamplesDrawn& samplesDrawn = {}, std::stop_token stop = {},
                                     std::int32_t threads = defaults::threads,
-                                    const ReplicateSink& replicateDone = {});
+                                    const ReplicateSink& replicateDone = {}, ReplicateBlock block = allReplicates);
 
 // The closing log line "E(m)= …  : E(N0)= …  : E(N)= …": the means of the
 // components and of the NPMLE row over the replicates, in integer

@@ -1,5 +1,6 @@
 #include "simulation/ReplicatePool.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -152,6 +153,19 @@ bool runReplicates(int replications, int threads, const ReplicateSteps& steps, s
   if (threads <= 1 || replications <= 1) return runSerially(replications, steps, stop);
   Pool pool(replications, threads, steps, stop);
   return pool.run(replications);
+}
+
+ReplicateBlock withinRun(ReplicateBlock block, int replications) {
+  return {std::max(block.first, 1), std::min(block.last, replications)};
+}
+
+bool runReplicateBlock(ReplicateBlock block, int threads, const ReplicateSteps& steps, std::stop_token stop) {
+  const int offset = block.first - 1;
+  ReplicateSteps shifted;
+  if (steps.prepare) shifted.prepare = [&](int i) { steps.prepare(offset + i); };
+  shifted.fit = [&](int i, std::stop_token fitStop) { steps.fit(offset + i, fitStop); };
+  shifted.finish = [&](int i) { steps.finish(offset + i); };
+  return runReplicates(block.size(), std::min(threads, std::max(block.size(), 1)), shifted, stop);
 }
 
 }  // namespace tallyfold

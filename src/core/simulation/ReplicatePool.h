@@ -30,6 +30,7 @@
 // the replicates before it are finished as in a serial run. The workers
 // are joined before runReplicates returns or throws.
 #include <functional>
+#include <limits>
 #include <stop_token>
 
 namespace tallyfold {
@@ -52,5 +53,25 @@ struct ReplicateSteps {
 // Runs replicates 1 .. replications on `threads` threads (>= 1); true when
 // every replicate is finished, false when stopped.
 bool runReplicates(int replications, int threads, const ReplicateSteps& steps, std::stop_token stop);
+
+// The replicates first .. last (1-based) of a run; none when last < first.
+// A run that is spread over several processes fits one block in each.
+struct ReplicateBlock {
+  int first = 1;
+  int last = std::numeric_limits<int>::max();
+
+  int size() const { return last < first ? 0 : last - first + 1; }
+  bool contains(int rep) const { return first <= rep && rep <= last; }
+};
+
+// Every replicate of a run.
+inline constexpr ReplicateBlock allReplicates{};
+
+// The block within 1 .. replications.
+ReplicateBlock withinRun(ReplicateBlock block, int replications);
+
+// runReplicates over the replicates of `block` (within the run), the steps
+// called with their replicate numbers; at most one thread per replicate.
+bool runReplicateBlock(ReplicateBlock block, int threads, const ReplicateSteps& steps, std::stop_token stop);
 
 }  // namespace tallyfold

@@ -80,21 +80,29 @@ nlohmann::json bootstrapJson(const std::string& file, std::span<const std::int32
                              const SearchSettings& settings, const BootstrapJsonParts& parts,
                              const BootstrapResult& result, const SimulationSummary& summary,
                              const std::vector<std::string>& files) {
+  return bootstrapJson(file, counts.size(), observedUnits(counts), settings, parts, result.tables, result.components,
+                       summary, files);
+}
+
+nlohmann::json bootstrapJson(const std::string& file, std::size_t m, std::int64_t n, const SearchSettings& settings,
+                             const BootstrapJsonParts& parts, const EstimateTables& tables,
+                             const std::vector<std::int32_t>& components, const SimulationSummary& summary,
+                             const std::vector<std::string>& files) {
   nlohmann::json j;
   j["file"] = file;
-  j["m"] = counts.size();
-  j["n"] = observedUnits(counts);
+  j["m"] = m;
+  j["n"] = n;
   j["settings"] = {{"exactness", settings.exactness},
                    {"criterion", criterionName(settings.stopCriterion)},
                    {"maxComponents", settings.maxComponents},
                    {"replications", parts.replications}};
   j["seed"] = parts.seed;
   j["observed"] = {{"components", parts.observedComponents}, {"nall", jsonOrNull(parts.observedNall)}};
-  j["replications"] = replicatesJson(result.tables, &result.components, std::nullopt);
+  j["replications"] = replicatesJson(tables, &components, std::nullopt);
   j["summary"] = summaryJson(studyEstimatorNames, summary);
   j["summaryFile"] = summaryFileLines(summary);
   j["files"] = files;
-  j["intervals"] = intervalsJson(studyEstimatorNames, estimateIntervals(result.tables, parts.level));
+  j["intervals"] = intervalsJson(studyEstimatorNames, estimateIntervals(tables, parts.level));
   return j;
 }
 

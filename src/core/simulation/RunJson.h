@@ -53,6 +53,12 @@ nlohmann::json bootstrapJson(const std::string& file, std::span<const std::int32
                              const SearchSettings& settings, const BootstrapJsonParts& parts,
                              const BootstrapResult& result, const SimulationSummary& summary,
                              const std::vector<std::string>& files);
+// The same from the table's size alone (m classes, n units) and the
+// replicates' tables, as a merge of shards has them.
+nlohmann::json bootstrapJson(const std::string& file, std::size_t m, std::int64_t n, const SearchSettings& settings,
+                             const BootstrapJsonParts& parts, const EstimateTables& tables,
+                             const std::vector<std::int32_t>& components, const SimulationSummary& summary,
+                             const std::vector<std::string>& files);
 
 // The simulation study; `dataFile` names the table a nonparametric study
 // draws from.

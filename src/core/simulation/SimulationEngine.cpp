@@ -132,7 +132,7 @@ std::optional<std::string> studySettingsProblem(const StudySettings& s) {
 
 StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress, const SamplesDrawn& samplesDrawn,
-                               std::stop_token stop, const ReplicateSink& replicateDone) {
+                               std::stop_token stop, const ReplicateSink& replicateDone, ReplicateBlock block) {
   const auto write = [&log](const std::string& line) {
     if (log) log(line);
   };
@@ -234,13 +234,23 @@ StudyResult runSimulationStudy(const StudySettings& s, RandomStream& stream, con
     }
     if (progress) progress(rep, r);
   };
-  const int pool = std::min(replicateThreads(s.threads), r);
-  if (!runReplicates(r, pool, steps, stop)) return stoppedResult<StudyResult>();
+  block = withinRun(block, r);
+  // The replicates before the block draw their evaluations' samples as in
+  // the whole run, so that the block's draws are the whole run's.
+  for (int rep = 1; rep < block.first && rep <= block.last; ++rep) {
+    if (stop.stop_requested()) return stoppedResult<StudyResult>();
+    if (s.evaluate && evaluable(sampleRow(result.samples, rep, 2, k + 1))) {
+      drawFromFrequencies(sampleRow(result.samples, rep, 2, k + 1), s.bootReplications, stream, stop);
+    }
+  }
+  if (!runReplicateBlock(block, replicateThreads(s.threads), steps, stop)) return stoppedResult<StudyResult>();
 
   // The search is deterministic: fitting the last replicate again gives the
   // fit estimateReplicate made of it.
-  result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {}, stop);
-  if (result.lastFit.stopped) return stoppedResult<StudyResult>();
+  if (block.contains(r)) {
+    result.lastFit = lastFit ? std::move(*lastFit) : componentSearch(result.lastCounts, s.search, false, {}, stop);
+    if (result.lastFit.stopped) return stoppedResult<StudyResult>();
+  }
 
   write(expectationLine(result.components, result.tables));
   write(listDirected(std::string(62, '_')));

@@ -34,6 +34,7 @@
 #include "settings/Defaults.h"
 #include "simulation/BootstrapEngine.h"
 #include "simulation/EstimateTables.h"
+#include "simulation/ReplicatePool.h"
 #include "simulation/getSample.h"
 
 namespace tallyfold {
@@ -108,9 +109,16 @@ struct StudyResult {
 // are drawn first; the evaluation's bootstrap samples are drawn in
 // replicate order, a few replicates ahead of the fits, which run on
 // settings.threads threads. Every callback runs on the calling thread.
+// With a block, the samples and the evaluation's bootstrap samples of the
+// replicates before it are drawn as in the whole run (and those of the
+// earlier replicates dropped at once), but only the block's replicates are
+// fitted, logged, handed on and told to progress (as replicate r of R); the
+// other columns of the tables keep no estimate, and lastCounts and lastFit
+// are those of replicate R only when the block holds it.
 StudyResult runSimulationStudy(const StudySettings& settings, RandomStream& stream, const LogSink& log,
                                const ProgressSink& progress = {}, const SamplesDrawn& samplesDrawn = {},
-                               std::stop_token stop = {}, const ReplicateSink& replicateDone = {});
+                               std::stop_token stop = {}, const ReplicateSink& replicateDone = {},
+                               ReplicateBlock block = allReplicates);
 
 struct PoissonGammaSettings {
   double alpha = defaults::pgAlpha;

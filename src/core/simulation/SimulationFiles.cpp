@@ -1,5 +1,6 @@
 #include "simulation/SimulationFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string_view>
 
@@ -59,11 +60,12 @@ std::string unusable(std::string_view systemText, const std::filesystem::path& f
 }
 
 FileOutcome writeSamples(const OutputFolders& folders, std::string_view probeName, std::string_view stem,
-                         const SampleTable& samples, int firstColumn, int lastColumn) {
+                         const SampleTable& samples, int firstColumn, int lastColumn, ReplicateBlock block) {
   FileOutcome outcome;
   const std::optional<FolderProblem> problem = prepareSimFolder(folders);
   if (!probe(folders.sim() / probeName)) outcome.folderMessage = unusable(missingSimFolder, folders.sim(), problem);
-  for (int r = 1; r <= samples.rows(); ++r) {
+  block = withinRun(block, samples.rows());
+  for (int r = block.first; r <= block.last; ++r) {
     const std::filesystem::path path = folders.sim() / (std::string(stem) + std::to_string(r) + ".txt");
     if (writeLines(path, sampleFileLines(samples, r, firstColumn, lastColumn))) {
       ++outcome.filesWritten;
@@ -93,13 +95,17 @@ std::vector<std::string> sampleFileLines(const SampleTable& samples, int r, int 
   return lines;
 }
 
-FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k) {
+FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k,
+                             ReplicateBlock block) {
   const int last = std::min(k + 1, samples.cols());
-  return writeSamples(folders, "sample.txt", "sample", samples, 2, last);
+  return writeSamples(folders, "sample.txt", "sample", samples, 2, last, block);
 }
 
-FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples) {
-  return writeSamples(folders, "boot1.txt", "boot", samples, 1, samples.cols());
+FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples, ReplicateBlock block) {
+  // A block's probe is its own first file, so that no shard leaves an empty
+  // file of another shard's behind.
+  const std::string probeName = "boot" + std::to_string(std::max(block.first, 1)) + ".txt";
+  return writeSamples(folders, probeName, "boot", samples, 1, samples.cols(), block);
 }
 
 std::vector<std::string> interimLines(InterimKind kind, const EstimateTables& tables,

@@ -18,6 +18,7 @@
 
 #include "simulation/EstimateTables.h"
 #include "simulation/OutputFolders.h"
+#include "simulation/ReplicatePool.h"
 #include "simulation/RunRecord.h"
 #include "simulation/SimulationSummary.h"
 #include "simulation/getSample.h"
@@ -37,11 +38,15 @@ struct FileOutcome {
 // Simulation samples (R x (K + 1), column 1 the unseen units): the probe
 // "Sim/sample.txt", then "Sim/sample<r>.txt" with columns 2 .. K + 1, one
 // count per line, so a sample file reads like a count data file.
-FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k);
+// With a block, only the files of its replicates.
+FileOutcome writeSampleFiles(const OutputFolders& folders, const SampleTable& samples, int k,
+                             ReplicateBlock block = allReplicates);
 
 // Bootstrap samples (R x m): "Sim/boot<r>.txt" with the m counts, one per
-// line; the first of them is also the folder probe.
-FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples);
+// line; the first of them (of the block's, with a block) is also the folder
+// probe.
+FileOutcome writeBootSampleFiles(const OutputFolders& folders, const SampleTable& samples,
+                                 ReplicateBlock block = allReplicates);
 
 enum class InterimKind {
   study,         // seven estimator rows, components, optional evaluation column
