@@ -9,6 +9,9 @@
 #include "common/CsvCells.h"
 #include "common/ReplaceFile.h"
 #include "data/CountTable.h"
+#include "estimation/ClosedFormRows.h"
+#include "estimation/EstimateJson.h"
+#include "estimation/FitChecks.h"
 #include "estimation/TableEstimates.h"
 #include "simulation/EstimateTables.h"
 #include "windows/WindowServices.h"
@@ -54,10 +57,11 @@ std::string resultsCsv(std::span<const std::int32_t> counts, std::int32_t numCom
   return csv;
 }
 
-std::string summaryCsv(const SimulationSummary& summary) {
+std::string summaryCsv(const SimulationSummary& summary, std::optional<std::int32_t> seed) {
   const bool study = summary.estimators() == studyEstimators;
+  const std::string seedCell = seed ? std::to_string(*seed) : std::string();
   std::string csv =
-      "estimator,replicates,mean,median,sd,medianDeviation,unobservedMean,unobservedMedian,unobservedSd,bias\n";
+      "estimator,replicates,mean,median,sd,medianDeviation,unobservedMean,unobservedMedian,unobservedSd,bias,seed\n";
   for (int k = 1; k <= summary.estimators(); ++k) {
     const auto i = static_cast<std::size_t>(k - 1);
     const ValueSummary& e = summary.estimates[i];
@@ -65,9 +69,20 @@ std::string summaryCsv(const SimulationSummary& summary) {
     csv += std::string(study ? studyEstimatorNames[i] : poissonGammaEstimatorNames[i]) + "," +
            std::to_string(e.count) + "," + csvNumber(e.truncatedMean) + "," + csvNumber(e.median) + "," +
            csvNumber(e.standardDeviation) + "," + csvNumber(e.medianDeviation) + "," + csvNumber(u.truncatedMean) + "," +
-           csvNumber(u.median) + "," + csvNumber(u.standardDeviation) + "," + csvNumber(summary.bias(k)) + "\n";
+           csvNumber(u.median) + "," + csvNumber(u.standardDeviation) + "," + csvNumber(summary.bias(k)) + "," +
+           seedCell + "\n";
   }
   return csv;
+}
+
+std::string resultsJson(const CalculationRecord& c) {
+  const TableEstimates table = estimateTable(c.counts, c.settings.exactness);
+  std::optional<FitChecks> checks;
+  if (c.search.estimable) checks = checkFits(c.counts, c.search);
+  const EstimateJsonParts parts{c.search, closedFormEstimates(c.counts, table), negativeBinomialRow(*table.negativeBinomial),
+                                checks,   defaults::intervalLevel,              false,
+                                std::nullopt};
+  return estimateJson(c.dataFile, c.counts, c.settings, parts).dump(2) + "\n";
 }
 
 void saveResultsAs() {
@@ -79,9 +94,12 @@ void saveResultsAs() {
     return;
   }
   const bool results = unit == g.resultsUnit && g.results && g.mixtureExists() && !mixtureProblem(g.counts);
-  const bool summary = unit == g.simResultsUnit && g.lastSummary;
+  const bool summary = unit == g.simResultsUnit && g.shownRun;
+  const bool resultsAsJson = unit == g.resultsUnit && g.lastCalculation;
+  const bool summaryAsJson = summary && g.shownRun->json;
   std::vector<FileFilter> filters{{"Text files (*.txt)", "*.txt"}};
   if (results || summary) filters.push_back({"CSV tables (*.csv)", "*.csv"});
+  if (resultsAsJson || summaryAsJson) filters.push_back({"JSON (*.json)", "*.json"});
   filters.push_back({"All files (*)", "*"});
   const std::optional<std::string> path = w.chooseSaveFile(filters, 1, "Save Results As");
   if (!path) return;
@@ -94,7 +112,11 @@ void saveResultsAs() {
   if (endsWith(*path, ".csv") && results) {
     text = resultsCsv(g.counts, g.numComponents, *g.results, g.exactness);
   } else if (endsWith(*path, ".csv") && summary) {
-    text = summaryCsv(*g.lastSummary);
+    text = summaryCsv(g.shownRun->summary, g.shownRun->seed);
+  } else if (endsWith(*path, ".json") && resultsAsJson) {
+    text = resultsJson(*g.lastCalculation);
+  } else if (endsWith(*path, ".json") && summaryAsJson) {
+    text = g.shownRun->json(g.shownRun->summary, g.shownRun->files).dump(2) + "\n";
   } else {
     text = w.windowText(unit);
   }
