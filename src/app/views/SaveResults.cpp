@@ -93,7 +93,12 @@ void saveResultsAs() {
     w.messageBox("No text window is active.", "Save Results As");
     return;
   }
-  const bool results = unit == g.resultsUnit && g.results && g.mixtureExists() && !mixtureProblem(g.counts);
+  // The table and exactness of the calculation the results window shows: a
+  // file opened or a simulation run since then changes the shared ones.
+  const CalculationRecord* shown = g.lastCalculation ? &*g.lastCalculation : nullptr;
+  const std::span<const std::int32_t> counts = shown ? std::span<const std::int32_t>(shown->counts) : g.counts;
+  const double exactness = shown ? shown->settings.exactness : g.exactness;
+  const bool results = unit == g.resultsUnit && g.results && g.mixtureExists() && !mixtureProblem(counts);
   const bool summary = unit == g.simResultsUnit && g.shownRun;
   const bool resultsAsJson = unit == g.resultsUnit && g.lastCalculation;
   const bool summaryAsJson = summary && g.shownRun->json;
@@ -110,7 +115,7 @@ void saveResultsAs() {
   }
   std::string text;
   if (endsWith(*path, ".csv") && results) {
-    text = resultsCsv(g.counts, g.numComponents, *g.results, g.exactness);
+    text = resultsCsv(counts, g.numComponents, *g.results, exactness);
   } else if (endsWith(*path, ".csv") && summary) {
     text = summaryCsv(g.shownRun->summary, g.shownRun->seed);
   } else if (endsWith(*path, ".json") && resultsAsJson) {

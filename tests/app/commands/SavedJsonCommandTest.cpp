@@ -3,6 +3,7 @@
 // parsed and compared whole), and the summary CSV carries the run's seed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -85,6 +86,13 @@ TEST_F(SavedJson, TheResultsWindowSavesTheEstimateOfTheCommandLine) {
   const nlohmann::json cli = nlohmann::json::parse(runCli("estimate --json" + searchOptions() + " " + data));
   EXPECT_EQ(saved, cli);
   EXPECT_FALSE(saved["fits"].empty());
+
+  // Another file opened since: the CSV is still the calculation's table.
+  openDataPath(std::string(TALLYFOLD_EXAMPLES_DIR) + "/tenclasses.txt");
+  const std::vector<std::string> csv = readLines(save(globalVar().resultsUnit, "results.csv"));
+  const auto chao = std::find_if(csv.begin(), csv.end(), [](const std::string& l) { return l.rfind("Chao,", 0) == 0; });
+  ASSERT_NE(chao, csv.end());
+  EXPECT_EQ(chao->substr(0, chao->find(',', 6)), "Chao,," + cli["chao"]["n0"].dump());
 }
 
 TEST_F(SavedJson, TheBootstrapSummarySavesTheRunOfTheCommandLineAndItsSeed) {
