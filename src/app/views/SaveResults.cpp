@@ -27,6 +27,19 @@ bool endsWith(const std::string& text, std::string_view suffix) {
   return tail == suffix;
 }
 
+enum class SavedForm { text, csv, json };
+
+// The form the name's extension says; a name without one of these
+// extensions takes the form of the chosen filter.
+SavedForm savedForm(const std::string& path, const std::string& filterPattern) {
+  for (const std::string& name : {path, filterPattern}) {
+    if (endsWith(name, ".csv")) return SavedForm::csv;
+    if (endsWith(name, ".json")) return SavedForm::json;
+    if (endsWith(name, ".txt")) return SavedForm::text;
+  }
+  return SavedForm::text;
+}
+
 }  // namespace
 
 std::string resultsCsv(std::span<const std::int32_t> counts, std::int32_t numComponents, const ResultTables& tables,
@@ -106,26 +119,28 @@ void saveResultsAs() {
   if (results || summary) filters.push_back({"CSV tables (*.csv)", "*.csv"});
   if (resultsAsJson || summaryAsJson) filters.push_back({"JSON (*.json)", "*.json"});
   filters.push_back({"All files (*)", "*"});
-  const std::optional<std::string> path = w.chooseSaveFile(filters, 1, "Save Results As");
-  if (!path) return;
+  const std::optional<SaveFileChoice> choice = w.chooseSaveFile(filters, 1, "Save Results As");
+  if (!choice) return;
+  const std::string& path = choice->path;
   std::error_code error;
-  if (std::filesystem::exists(*path, error) &&
-      !w.askYesNo(*path + " exists. Replace it?", "Save Results As")) {
+  if (std::filesystem::exists(path, error) && !w.askYesNo(path + " exists. Replace it?", "Save Results As")) {
     return;
   }
+  const bool known = choice->filter >= 1 && choice->filter <= static_cast<int>(filters.size());
+  const SavedForm form = savedForm(path, known ? filters[static_cast<std::size_t>(choice->filter - 1)].pattern : "");
   std::string text;
-  if (endsWith(*path, ".csv") && results) {
+  if (form == SavedForm::csv && results) {
     text = resultsCsv(counts, g.numComponents, *g.results, exactness);
-  } else if (endsWith(*path, ".csv") && summary) {
+  } else if (form == SavedForm::csv && summary) {
     text = summaryCsv(g.shownRun->summary, g.shownRun->seed);
-  } else if (endsWith(*path, ".json") && resultsAsJson) {
+  } else if (form == SavedForm::json && resultsAsJson) {
     text = resultsJson(*g.lastCalculation);
-  } else if (endsWith(*path, ".json") && summaryAsJson) {
+  } else if (form == SavedForm::json && summaryAsJson) {
     text = g.shownRun->json(g.shownRun->summary, g.shownRun->files).dump(2) + "\n";
   } else {
     text = w.windowText(unit);
   }
-  if (const std::optional<std::string> problem = replaceFile(*path, text)) w.messageBox(*problem, "Error");
+  if (const std::optional<std::string> problem = replaceFile(path, text)) w.messageBox(*problem, "Error");
 }
 
 }  // namespace tallyfold

@@ -108,6 +108,12 @@ TEST_F(SavedJson, TheBootstrapSummarySavesTheRunOfTheCommandLineAndItsSeed) {
                                                           root.path().string() + searchOptions() + " " + data));
   EXPECT_EQ(saved, cli);
   EXPECT_EQ(saved["seed"], seed);
+  // Without an extension the chosen filter picks the form.
+  const std::vector<FileFilter> offered = rec.fileDialogs().back().filters;
+  ASSERT_EQ(offered.size(), 4u);
+  EXPECT_EQ(offered[2].pattern, "*.json");
+  rec.answerSaveFilter(3);
+  EXPECT_EQ(nlohmann::json::parse(readAll(save(unit, "boot-saved"))), saved);
   EXPECT_EQ(saved["files"].size(), 2u);  // Bootinterim.txt, Simoutput.txt
 
   const std::vector<std::string> csv = readLines(save(unit, "boot.csv"));
