@@ -92,9 +92,9 @@ std::string resultsJson(const CalculationRecord& c) {
   const TableEstimates table = estimateTable(c.counts, c.settings.exactness);
   std::optional<FitChecks> checks;
   if (c.search.estimable) checks = checkFits(c.counts, c.search);
-  const EstimateJsonParts parts{c.search, closedFormEstimates(c.counts, table), negativeBinomialRow(*table.negativeBinomial),
-                                checks,   defaults::intervalLevel,              false,
-                                std::nullopt};
+  const ClosedFormRows closedForm = closedFormEstimates(c.counts, table);
+  const ClosedFormEstimate negBin = negativeBinomialRow(*table.negativeBinomial);
+  const EstimateJsonParts parts{c.search, closedForm, negBin, checks, defaults::intervalLevel, false, std::nullopt};
   return estimateJson(c.dataFile, c.counts, c.settings, parts).dump(2) + "\n";
 }
 

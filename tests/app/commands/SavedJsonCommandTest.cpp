@@ -104,8 +104,9 @@ TEST_F(SavedJson, TheBootstrapSummarySavesTheRunOfTheCommandLineAndItsSeed) {
   startBootstrap();
   const int unit = globalVar().simResultsUnit;
   const nlohmann::json saved = nlohmann::json::parse(readAll(save(unit, "boot.json")));
-  const nlohmann::json cli = nlohmann::json::parse(runCli("bootstrap --json --quiet --replications 3 --seed 4242 --interim --out " +
-                                                          root.path().string() + searchOptions() + " " + data));
+  const nlohmann::json cli = nlohmann::json::parse(runCli("bootstrap --json --quiet --replications 3 --seed 4242 --interim" +
+                                                          (" --out " + root.path().string()) + searchOptions() + " " +
+                                                          data));
   EXPECT_EQ(saved, cli);
   EXPECT_EQ(saved["seed"], seed);
   // Without an extension the chosen filter picks the form.
