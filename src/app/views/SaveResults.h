@@ -3,9 +3,9 @@
 // text, or, for the results window and the "Simulation Results" window, as
 // CSV (a header row, one row per fit or per estimator, full precision) or
 // as the JSON tallyfold-cli writes for the same data, settings and seed.
-// The file's extension picks the form. A file that exists is replaced only
-// after the user confirms; a failed write says why and leaves the old file
-// as it was.
+// The extension (.txt, .csv, .json) picks the form, else the chosen
+// filter. A file that exists is replaced only after the user confirms; a
+// failed write says why and leaves the old file as it was.
 #include <cstdint>
 #include <optional>
 #include <span>
