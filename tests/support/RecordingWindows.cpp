@@ -479,9 +479,17 @@ void RecordingWindows::writeDefaultOutput(std::string_view line) {
   event("output " + std::string(line));
 }
 
-std::optional<std::string> RecordingWindows::chooseSaveFile(const std::vector<FileFilter>& filters,
-                                                            int initialFilter, std::string_view title) {
-  return chooseOpenFile(filters, initialFilter, title);
+std::optional<SaveFileChoice> RecordingWindows::chooseSaveFile(const std::vector<FileFilter>& filters,
+                                                               int initialFilter, std::string_view title) {
+  std::optional<std::string> path = chooseOpenFile(filters, initialFilter, title);
+  std::lock_guard lock(mutex_);
+  int filter = initialFilter;
+  if (!saveFilters_.empty()) {
+    filter = saveFilters_.front();
+    saveFilters_.pop_front();
+  }
+  if (!path) return std::nullopt;
+  return SaveFileChoice{std::move(*path), filter};
 }
 
 void RecordingWindows::setFrameTitle(std::string_view title) {
@@ -585,6 +593,11 @@ void RecordingWindows::markDialogMissing(int templateId) {
 void RecordingWindows::answerFileDialog(std::optional<std::string> answer) {
   std::lock_guard lock(mutex_);
   fileAnswers_.push_back(std::move(answer));
+}
+
+void RecordingWindows::answerSaveFilter(int filter) {
+  std::lock_guard lock(mutex_);
+  saveFilters_.push_back(filter);
 }
 
 void RecordingWindows::setThreadMode(ThreadMode mode) {

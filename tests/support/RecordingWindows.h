@@ -196,9 +196,10 @@ class RecordingWindows final : public WindowServices {
   std::int32_t startThread(std::function<void()> routine) override;
   void writeDefaultOutput(std::string_view line) override;
   void showPlot(int number, const PlotDescription& plot) override;
-  // Answered from the same queue as the file-open dialog (answerFileDialog).
-  std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
-                                            std::string_view title) override;
+  // Answered from the same queue as the file-open dialog (answerFileDialog),
+  // with the filter of answerSaveFilter or else the initial one.
+  std::optional<SaveFileChoice> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                               std::string_view title) override;
   int activeTextWindow() const override { return activeWindow(); }
   void setFrameTitle(std::string_view title) override;
   void setFileDropAction(std::function<void(const std::string&)> action) override;
@@ -228,6 +229,8 @@ class RecordingWindows final : public WindowServices {
   void markDialogMissing(int templateId);
   // The next file-open dialog returns `answer` (nothing: the user cancels).
   void answerFileDialog(std::optional<std::string> answer);
+  // The next file-save dialog reports filter `filter` as chosen.
+  void answerSaveFilter(int filter);
   void setThreadMode(ThreadMode mode);
   // Called (outside the lock, on the calling thread) for every message box.
   void onMessageBox(std::function<void(const RecordedMessageBox&)> handler);
@@ -324,6 +327,7 @@ class RecordingWindows final : public WindowServices {
   std::vector<int> loaded_;
   std::vector<RecordedDialogRun> dialogRuns_;
   std::deque<std::optional<std::string>> fileAnswers_;
+  std::deque<int> saveFilters_;
   std::vector<RecordedFileDialog> fileDialogs_;
   ThreadMode threadMode_ = ThreadMode::real;
   std::vector<std::thread> threads_;

@@ -16,6 +16,7 @@
 #include "windows/DialogIds.h"
 #include "windows/WindowServices.h"
 #include "simulation/BootstrapEngine.h"
+#include "simulation/RunJson.h"
 #include "simulation/RunMemory.h"
 #include "views/Simoutput.h"
 #include "commands/SimulationLog.h"
@@ -110,10 +111,11 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
   };
   log(listDirected("Start Simulation"));
 
+  std::vector<std::string> files;  // in the order they are written
   SamplesDrawn samplesDrawn;
   if (run.printSamples) {
-    samplesDrawn = [&folders](const SampleTable& samples) {
-      showFolderMessage(writeBootSampleFiles(folders, samples));
+    samplesDrawn = [&folders, &files](const SampleTable& samples) {
+      noteFiles(files, writeBootSampleFiles(folders, samples));
     };
   }
   std::optional<ReplicateCsvFile> rowsFile;
@@ -126,7 +128,7 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
     return std::nullopt;
   }
 
-  if (run.printInterim) showFolderMessage(writeBootInterimFile(folders, result.tables, result.components));
+  if (run.printInterim) noteFiles(files, writeBootInterimFile(folders, result.tables, result.components));
   log(expectationLine(result.components, result.tables));
   log(listDirected(std::string(62, '_')));
 
@@ -138,12 +140,24 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
   auto plot = std::make_shared<const PlotDescription>(bootstrapPlot(
       result.tables, std::vector<Estimate>(observedRow.estimates.begin(), observedRow.estimates.end()),
       defaults::intervalLevel));
-  auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
-  return [size, tables, folders, plot, record = run.record] {
+  result.samples = SampleTable();  // the summary and its JSON need the tables only
+  auto shared = std::make_shared<const BootstrapResult>(std::move(result));
+  RunOutputs outputs{std::move(files), {}};
+  if (run.record) {
+    // The observed fit as tallyfold-cli bootstrap reports it.
+    const BootstrapJsonParts parts{run.replications, run.record->seed, fit.numComponents,
+                                   nearestInt(estimateNall(run.observed, fit.lambda, fit.weight)),
+                                   defaults::intervalLevel};
+    outputs.json = [shared, parts, file = run.record->dataFile, counts = run.observed, settings = run.search](
+                       const SimulationSummary& summary, const std::vector<std::string>& written) {
+      return bootstrapJson(file, counts, settings, parts, *shared, summary, written);
+    };
+  }
+  return [size, shared, folders, plot, record = run.record, outputs = std::move(outputs)] {
     // Set only now: an abandoned or stopped run leaves the setting as it was.
     if (size) globalVar().populationSize = *size;
-    simulationSummary(*tables, std::nullopt, std::nullopt, folders, record);
-    showConfidenceIntervals(*tables, defaults::intervalLevel);
+    simulationSummary(shared->tables, std::nullopt, std::nullopt, folders, record, outputs);
+    showConfidenceIntervals(shared->tables, defaults::intervalLevel);
     globalVar().bootstrapPlot = *plot;
     windows().setMenuEntryEnabled(bootstrapPlotCaption, true);
   };

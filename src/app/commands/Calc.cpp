@@ -69,7 +69,8 @@ void acceptCalculation(Dialog& dialog) {
   g.exactness = *exactness;
   g.maxComponents = *maxComponents;
 
-  CalculationInput input{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.results};
+  CalculationInput input{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.results,
+                         g.dataFileName};
   startJob([input = std::move(input)](std::stop_token stop) { return runCalculation(input, stop); });
   dialog.exit(idOk);
 }
@@ -89,9 +90,11 @@ std::optional<JobFinish> runCalculation(const CalculationInput& input, std::stop
     fit = observedFittedPlot(input.counts, k, *result->tables);
   }
   auto shared = std::make_shared<CalculationResult>(std::move(*result));
-  return [counts = input.counts, shared, gradient = std::move(gradient), fit = std::move(fit)] {
+  return [counts = input.counts, settings = input.settings, dataFile = input.dataFile, shared,
+          gradient = std::move(gradient), fit = std::move(fit)] {
     const std::int32_t k = shared->search.estimable ? shared->search.numComponents : 1;
     storeSearchResult(shared->search, true);
+    globalVar().lastCalculation = CalculationRecord{dataFile, counts, settings, shared->search};
     showResults(counts, k, shared->tables);
     const bool fitted = shared->search.estimable && shared->tables.has_value();
     windows().setMenuEntryEnabled(goodnessOfFitCaption, fitted);

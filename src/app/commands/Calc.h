@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <stop_token>
+#include <string>
 #include <vector>
 
 #include "commands/BusyGuard.h"
@@ -22,6 +23,7 @@ struct CalculationInput {
   std::vector<std::int32_t> counts;
   SearchSettings settings;
   std::optional<ResultTables> previousResults;
+  std::string dataFile;  // the file the counts were read from
 };
 
 // What a finished calculation returns.

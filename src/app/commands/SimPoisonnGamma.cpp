@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/FieldLayout.h"
 #include "common/ListDirected.h"
@@ -15,6 +16,7 @@
 #include "startup/startWin.h"
 #include "views/Simoutput.h"
 #include "commands/SimulationLog.h"
+#include "simulation/RunJson.h"
 #include "simulation/SimulationFiles.h"
 #include "commands/Simu.h"
 
@@ -95,22 +97,31 @@ std::optional<JobFinish> runPoissonGamma(const PoissonGammaRun& run, RandomStrea
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
-  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.settings.numCounts);
+  std::vector<std::string> files;  // in the order they are written
+  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.settings.numCounts, files);
   PoissonGammaResult result = runPoissonGammaSimulation(run.settings, stream, log, progress, samplesDrawn, stop);
   if (result.stopped) {
     closeStoppedRun(unit);
     return std::nullopt;
   }
   if (run.printInterim) {
-    showFolderMessage(writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
+    noteFiles(files, writeInterimFile(folders, InterimKind::poissonGamma, result.tables, {}, std::nullopt));
   }
 
   // The engine works on copies: the loaded count table, the fitted mixture
   // and the result tables stay as they are.
   w.focusWindow(g.statusUnit);
-  auto tables = std::make_shared<const EstimateTables>(std::move(result.tables));
-  return [tables, record = run.record, size = run.settings.populationSize] {
-    poissonGammaSummary(*tables, std::optional<std::int32_t>(size), record);
+  result.samples = SampleTable();  // the summary and its JSON need the tables only
+  auto shared = std::make_shared<const PoissonGammaResult>(std::move(result));
+  RunOutputs outputs{std::move(files), {}};
+  if (run.record) {
+    outputs.json = [shared, settings = run.settings, seed = run.record->seed](
+                       const SimulationSummary& summary, const std::vector<std::string>& written) {
+      return poissonGammaJson(settings, seed, *shared, summary, written);
+    };
+  }
+  return [shared, record = run.record, size = run.settings.populationSize, outputs = std::move(outputs)] {
+    poissonGammaSummary(shared->tables, std::optional<std::int32_t>(size), record, outputs);
     globalVar().numEstimators = 7;
   };
 }

@@ -22,6 +22,7 @@
 #include "startup/startWin.h"
 #include "views/Simoutput.h"
 #include "commands/SimulationLog.h"
+#include "simulation/RunJson.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/StudyAccuracy.h"
 #include "views/IntervalsView.h"
@@ -263,7 +264,8 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   openSimulationLog(unit);
   const LogSink log = simulationLogSink(unit);
   const ProgressSink progress = statusBarProgress();
-  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.study.numCounts);
+  std::vector<std::string> files;  // in the order they are written
+  const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.study.numCounts, files);
   std::optional<ReplicateCsvFile> rowsFile;
   const ReplicateSink rows =
       replicateFileSink(run.writeReplicates, folders, "Simreplicates.csv", run.study.evaluate, rowsFile);
@@ -273,18 +275,27 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
     return std::nullopt;
   }
   if (run.printInterim) {
-    showFolderMessage(
-        writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
+    noteFiles(files,
+              writeInterimFile(folders, InterimKind::study, result.tables, result.components, result.evalMedian));
   }
 
   w.closeWindow(unit, true);
   w.focusWindow(g.statusUnit);
   const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, run.study.populationSize);
+  result.samples = SampleTable();  // the summary and its JSON need the tables only
   auto shared = std::make_shared<const StudyResult>(std::move(result));
   auto plot = std::make_shared<const PlotDescription>(studyPlot(shared->tables, run.study.populationSize));
+  RunOutputs outputs{std::move(files), {}};
+  if (run.record) {
+    outputs.json = [shared, accuracy, settings = run.study, seed = run.record->seed, file = run.record->dataFile](
+                       const SimulationSummary& summary, const std::vector<std::string>& written) {
+      return studyJson(settings, file, seed, *shared, summary, accuracy, written);
+    };
+  }
   return [shared, folders, accuracy, plot, record = run.record, size = run.study.populationSize,
-          level = run.study.level] {
-    simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders, record);
+          level = run.study.level, outputs = std::move(outputs)] {
+    simulationSummary(shared->tables, shared->evalMedian, std::optional<std::int32_t>(size), folders, record,
+                      outputs);
     showCoverage(accuracy, size, level);
     globalVar().studyPlot = *plot;
     windows().setMenuEntryEnabled(studyPlotCaption, true);

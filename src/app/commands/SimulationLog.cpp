@@ -40,10 +40,11 @@ ProgressSink statusBarProgress() {
   return [progress](int r, int total) { windows().setStatusBarText(progress->text(r, total)); };
 }
 
-SamplesDrawn sampleFileWriter(bool wanted, const OutputFolders& folders, int numCounts) {
+SamplesDrawn sampleFileWriter(bool wanted, const OutputFolders& folders, int numCounts,
+                              std::vector<std::string>& files) {
   if (!wanted) return {};
-  return [&folders, numCounts](const SampleTable& samples) {
-    showFolderMessage(writeSampleFiles(folders, samples, numCounts));
+  return [&folders, numCounts, &files](const SampleTable& samples) {
+    noteFiles(files, writeSampleFiles(folders, samples, numCounts));
   };
 }
 

@@ -3,6 +3,7 @@
 // Poisson-Gamma simulation, and the status-bar progress of their runs.
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "estimation/EMtrun_alg.h"
 #include "simulation/OutputFolders.h"
@@ -36,8 +37,10 @@ ProgressSink statusBarProgress();
 
 // Writes the sample files sample1.txt … of counts 0..numCounts once the
 // samples are drawn, when they are wanted (a folder that cannot be used is
-// told in a box); no callback otherwise. The folders must outlive the run.
-SamplesDrawn sampleFileWriter(bool wanted, const OutputFolders& folders, int numCounts);
+// told in a box) and adds them to `files`; no callback otherwise. The
+// folders and the list must outlive the run.
+SamplesDrawn sampleFileWriter(bool wanted, const OutputFolders& folders, int numCounts,
+                              std::vector<std::string>& files);
 
 // A stopped run: its log window `unit` goes and the status window comes to
 // the front.

@@ -41,7 +41,8 @@ void GlobalVar::resetAll() {
   fitPlot.reset();
   bootstrapPlot.reset();
   studyPlot.reset();
-  lastSummary.reset();
+  shownRun.reset();
+  lastCalculation.reset();
   fixedSeed.reset();
   printReplicates = 0;
   editedComponent = 0;

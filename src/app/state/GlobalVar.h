@@ -10,12 +10,16 @@
 // the first recorded calculation).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "common/Matrix.h"
 #include "common/SinglePrecision.h"
+#include "estimation/EMtrun_alg.h"
 #include "settings/Defaults.h"
 #include "simulation/SimulationSummary.h"
 #include "windows/PlotDescription.h"
@@ -34,6 +38,30 @@ struct ResultTables {
   std::vector<double> resMaxGrad;
 
   int size() const { return static_cast<int>(resLogLik.size()); }
+};
+
+// The last calculation as it ran: the table read from dataFile, the
+// settings and the search with its recorded fits ("Save Results As…" writes
+// its JSON from them).
+struct CalculationRecord {
+  std::string dataFile;
+  std::vector<std::int32_t> counts;
+  SearchSettings settings;
+  SearchResult search;
+};
+
+// A run's JSON as tallyfold-cli writes it, made from its summary and the
+// files the run wrote, in the order they were written.
+using RunJsonMaker = std::function<nlohmann::json(const SimulationSummary&, const std::vector<std::string>& files)>;
+
+// The run the "Simulation Results" window shows: its summary, the seed its
+// run record names, the files it wrote and how its JSON is made (none:
+// the run offers no JSON).
+struct ShownRun {
+  SimulationSummary summary;
+  std::optional<std::int32_t> seed;
+  std::vector<std::string> files;
+  RunJsonMaker json;
 };
 
 struct GlobalVar {
@@ -65,8 +93,8 @@ struct GlobalVar {
   std::int32_t printReplicates = 0;
   // The seed of the next runs ("Random Seed…"); none: the clock's.
   std::optional<std::int32_t> fixedSeed;
-  // The summary the "Simulation Results" window shows, for saving it.
-  std::optional<SimulationSummary> lastSummary;
+  // What the "Simulation Results" window shows, for saving it.
+  std::optional<ShownRun> shownRun;
 
   // Count data.
   std::string dataFileName;
@@ -98,6 +126,8 @@ struct GlobalVar {
 
   // Results of the last recorded calculation.
   std::optional<ResultTables> results;
+  // The calculation the results window shows; none before the first.
+  std::optional<CalculationRecord> lastCalculation;
 
   // Simulation and bootstrap settings.
   std::int32_t populationSize = defaults::populationSize;

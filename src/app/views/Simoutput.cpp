@@ -1,5 +1,8 @@
 #include "views/Simoutput.h"
 
+#include <filesystem>
+#include <utility>
+
 #include "commands/CommandSupport.h"
 #include "state/GlobalVar.h"
 #include "windows/WindowServices.h"
@@ -7,7 +10,7 @@
 namespace tallyfold {
 
 int drawSimulationResults(const SimulationSummary& summary) {
-  globalVar().lastSummary = summary;  // for "Save Results As…"
+  globalVar().shownRun = ShownRun{summary, std::nullopt, {}, {}};  // for "Save Results As…"
   const GlobalVar& g = globalVar();
   WindowServices& w = windows();
   const int unit = g.simResultsUnit;
@@ -55,6 +58,23 @@ void showFolderMessage(const FileOutcome& outcome) {
   if (outcome.folderMessage) windows().messageBox(*outcome.folderMessage, "Error");
 }
 
+void noteFiles(std::vector<std::string>& files, const FileOutcome& outcome) {
+  showFolderMessage(outcome);
+  for (const std::filesystem::path& path : outcome.written) files.push_back(path.string());
+}
+
+namespace {
+
+// The shown run's seed, files and JSON, once its summary is drawn.
+void keepRunOutputs(const std::optional<RunRecord>& run, RunOutputs outputs) {
+  ShownRun& shown = *globalVar().shownRun;
+  if (run) shown.seed = run->seed;
+  shown.files = std::move(outputs.files);
+  shown.json = std::move(outputs.json);
+}
+
+}  // namespace
+
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
                        bool trueSizeKnown, const OutputFolders& folders) {
   const GlobalVar& g = globalVar();
@@ -65,11 +85,12 @@ void simulationSummary(const EstimateTables& tables, const std::optional<std::ve
 
 void simulationSummary(const EstimateTables& tables, const std::optional<std::vector<Estimate>>& evalMedian,
                        std::optional<std::int32_t> trueSize, const OutputFolders& folders,
-                       const std::optional<RunRecord>& run) {
+                       const std::optional<RunRecord>& run, RunOutputs outputs) {
   const SimulationSummary summary = summarizeSimulation(tables, trueSize, evalMedian);
   const int y = drawSimulationResults(summary);
   const FileOutcome written = writeSummaryFile(folders, summary);
-  showFolderMessage(written);
+  noteFiles(outputs.files, written);
+  keepRunOutputs(run, std::move(outputs));
   if (run) {
     drawRunBlock(y, *run);
     // Beside the summary file, only where that could be written (its
@@ -86,8 +107,9 @@ void poissonGammaSummary(const EstimateTables& tables, bool trueSizeKnown) {
 }
 
 void poissonGammaSummary(const EstimateTables& tables, std::optional<std::int32_t> trueSize,
-                         const std::optional<RunRecord>& run) {
+                         const std::optional<RunRecord>& run, RunOutputs outputs) {
   const int y = drawSimulationResults(summarizeSimulation(tables, trueSize));
+  keepRunOutputs(run, std::move(outputs));
   if (run) drawRunBlock(y, *run);
 }
 

@@ -64,6 +64,13 @@ struct FileFilter {
   std::string pattern;
 };
 
+// What the file-save dialog returns: the path and the filter the user left
+// chosen (1-based, as the initial filter; 0 when it is not known).
+struct SaveFileChoice {
+  std::string path;
+  int filter = 0;
+};
+
 class WindowServices {
  public:
   virtual ~WindowServices() = default;
@@ -142,10 +149,10 @@ class WindowServices {
   virtual std::vector<std::string> recentFiles() const = 0;
   virtual void setRecentFiles(const std::vector<std::string>& paths,
                               std::function<void(const std::string&)> open) = 0;
-  // The file-save dialog; the chosen path, or nothing on cancel. It does not
-  // ask about replacing a file that exists: the caller does.
-  virtual std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
-                                                    std::string_view title) = 0;
+  // The file-save dialog; the chosen path and filter, or nothing on cancel.
+  // It does not ask about replacing a file that exists: the caller does.
+  virtual std::optional<SaveFileChoice> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+                                                       std::string_view title) = 0;
   // The number of the active child text window, -1 when a plot or nothing
   // is active.
   virtual int activeTextWindow() const = 0;

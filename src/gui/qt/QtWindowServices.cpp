@@ -620,16 +620,17 @@ void QtWindowServices::postToInterface(std::function<void()> task) {
   QMetaObject::invokeMethod(this, [this, task = std::move(task)] { runGuarded(task); }, Qt::QueuedConnection);
 }
 
-std::optional<std::string> QtWindowServices::chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
-                                                            std::string_view title) {
-  return gui::call(this, [this, &filters, initialFilter, title = toQString(title)]() -> std::optional<std::string> {
+std::optional<SaveFileChoice> QtWindowServices::chooseSaveFile(const std::vector<FileFilter>& filters,
+                                                               int initialFilter, std::string_view title) {
+  return gui::call(this, [this, &filters, initialFilter, title = toQString(title)]() -> std::optional<SaveFileChoice> {
     QString selected;
     const QString list = qtFilters(filters, initialFilter, selected);
     // The caller asks before a file is replaced.
     const QString path = QFileDialog::getSaveFileName(modalParent(), title, QString(), list, &selected,
                                                       QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
-    return QFile::encodeName(path).toStdString();
+    const auto filter = static_cast<int>(list.split(QStringLiteral(";;")).indexOf(selected)) + 1;
+    return SaveFileChoice{QFile::encodeName(path).toStdString(), filter};
   });
 }
 

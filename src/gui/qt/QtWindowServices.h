@@ -98,7 +98,7 @@ class QtWindowServices final : public QObject, public WindowServices {
   bool askYesNo(std::string_view text, std::string_view title) override;
   void setCloseAction(std::function<void()> action) override;
   void writeDefaultOutput(std::string_view line) override;
-  std::optional<std::string> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
+  std::optional<SaveFileChoice> chooseSaveFile(const std::vector<FileFilter>& filters, int initialFilter,
                                             std::string_view title) override;
   void setFrameTitle(std::string_view title) override;
   void setFileDropAction(std::function<void(const std::string&)> action) override;
