@@ -29,7 +29,7 @@ in_cluster() {
   export TALLYFOLD_CLI=$cli TALLYFOLD_DATA=$data TALLYFOLD_REPLICATIONS=$R TALLYFOLD_SEED=$SEED TALLYFOLD_OUT=study
   local array merge state deadline=$(( $(date +%s) + 240 ))
   array=$(sbatch --parsable --array=1-$P "$scripts/study.sbatch" --samples)
-  merge=$(sbatch --parsable --dependency=afterok:${array%%;*} "$scripts/merge.sbatch")
+  merge=$(sbatch --parsable --dependency=afterok:"${array%%;*}" "$scripts/merge.sbatch")
   while :; do
     state=$(scontrol show job -o "${merge%%;*}" | sed -n 's/.*JobState=\([A-Z_]*\).*/\1/p')
     case "$state" in PENDING|RUNNING|COMPLETING|CONFIGURING|"") ;; *) break ;; esac
