@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "CliSupport.h"
 #include "ReplicateProgress.h"
 #include "RunFiles.h"
 #include "RunSummary.h"
 #include "ShardOutput.h"
 #include "common/FieldLayout.h"
+#include "common/JsonValues.h"
 #include "common/ListDirected.h"
 #include "common/NearestInteger.h"
 #include "data/CountTable.h"
@@ -19,6 +18,7 @@
 #include "estimation/EMtrun_alg.h"
 #include "numeric/RandomStream.h"
 #include "simulation/BootstrapEngine.h"
+#include "simulation/RunJson.h"
 #include "simulation/RunMemory.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/IntervalText.h"
@@ -42,27 +42,6 @@ void printText(std::ostream& out, const BootstrapOptions& options, std::int32_t 
   printBlock(out, intervalLines(studyEstimatorNames, estimateIntervals(tables, options.level), options.level));
 }
 
-nlohmann::json toJson(const BootstrapOptions& options, std::int32_t seed, const BootstrapObserved& observed,
-                      const EstimateTables& tables, const std::vector<std::int32_t>& components,
-                      const SimulationSummary& summary, const std::vector<std::string>& files) {
-  nlohmann::json j;
-  j["file"] = options.file;
-  j["m"] = observed.m;
-  j["n"] = observed.n;
-  j["settings"] = {{"exactness", options.exactness},
-                   {"criterion", criterionName(options.criterion)},
-                   {"maxComponents", options.maxComponents},
-                   {"replications", options.replications}};
-  j["seed"] = seed;
-  j["observed"] = {{"components", observed.components}, {"nall", jsonOrNull(observed.nall)}};
-  j["replications"] = replicatesJson(tables, &components, std::nullopt);
-  j["summary"] = summaryJson(studyEstimatorNames, summary);
-  j["summaryFile"] = summaryFileLines(summary);
-  j["files"] = files;
-  j["intervals"] = intervalsJson(studyEstimatorNames, estimateIntervals(tables, options.level));
-  return j;
-}
-
 }  // namespace
 
 int reportBootstrap(const BootstrapOptions& options, std::int32_t seed, const BootstrapObserved& observed,
@@ -72,7 +51,12 @@ int reportBootstrap(const BootstrapOptions& options, std::int32_t seed, const Bo
   const SimulationSummary summary = summarizeSimulation(tables, std::nullopt);
   files.writeSummary(summary);
   if (options.json) {
-    out << toJson(options, seed, observed, tables, components, summary, files.written()).dump(2) << "\n";
+    const SearchSettings settings{options.exactness, options.criterion, options.maxComponents};
+    const BootstrapJsonParts parts{options.replications, seed, observed.components, observed.nall, options.level};
+    out << bootstrapJson(options.file, observed.m, observed.n, settings, parts, tables, components, summary,
+                         files.written())
+               .dump(2)
+        << "\n";
   } else {
     printText(out, options, seed, observed, tables, summary, files.written());
   }

@@ -34,20 +34,6 @@ void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostre
   if (exactness >= 1.0) err << noIterationNote << "\n";
 }
 
-nlohmann::json wholeJson(const WholeEstimate& value) {
-  if (!value) return nullptr;
-  if (fitsIn64Bits(*value)) return static_cast<std::int64_t>(*value);
-  return *value;
-}
-
-nlohmann::json optionalJson(const std::optional<double>& value) {
-  return value ? finiteOrNull(*value) : nlohmann::json(nullptr);
-}
-
-nlohmann::json finiteOrNull(double value) {
-  return std::isfinite(value) ? nlohmann::json(value) : nlohmann::json(nullptr);
-}
-
 ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation,
                                std::optional<ReplicateCsvFile>& file) {
   if (!path) return {};

@@ -9,11 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "data/CountData.h"
 #include "estimation/ResultFormat.h"
-#include "estimation/WholeEstimate.h"
 #include "settings/Defaults.h"
 #include "simulation/ReplicateRows.h"
 
@@ -56,21 +53,6 @@ void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostre
 
 inline constexpr std::string_view noIterationNote =
     "exactness ≥ 1: no iteration is done; the values shown are the starting values";
-
-// A whole-number estimate as JSON: an integer while it fits in 64 bits, the
-// double beyond; null when there is none.
-nlohmann::json wholeJson(const WholeEstimate& value);
-
-// A double as JSON: null when it is not finite.
-nlohmann::json finiteOrNull(double value);
-// finiteOrNull of the value, null when there is none.
-nlohmann::json optionalJson(const std::optional<double>& value);
-
-// An optional number as JSON: null when there is none.
-template <typename T>
-nlohmann::json jsonOrNull(const std::optional<T>& value) {
-  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
-}
 
 // --replicates-csv: opens `path` (replacing it) and writes the header; the
 // sink writes each replicate's row as it comes and flushes it, so a stopped

@@ -12,7 +12,6 @@
 #include <nlohmann/json.hpp>
 
 #include "CliSupport.h"
-#include "FitChecks.h"
 #include "SearchProgress.h"
 #include "common/CsvCells.h"
 #include "common/FieldLayout.h"
@@ -23,69 +22,16 @@
 #include "estimation/Gamma.h"
 #include "estimation/TableEstimates.h"
 #include "estimation/ChaoInterval.h"
+#include "estimation/ClosedFormRows.h"
 #include "estimation/CutoffScanText.h"
+#include "estimation/EstimateJson.h"
+#include "estimation/FitChecks.h"
 #include "estimation/ResultFormat.h"
 #include "estimation/WholeEstimate.h"
-#include "estimation/Zelterman.h"
 
 namespace tallyfold::cli {
 
 namespace {
-
-// A closed-form or negative-binomial row: N0 and N, or why there are none.
-struct ClosedFormEstimate {
-  std::string label;
-  WholeEstimate n0;
-  WholeEstimate n;
-  std::string reason;
-};
-
-ClosedFormEstimate closedFormRow(const char* label, WholeEstimate n0, std::int64_t n,
-                                 std::optional<std::string> problem) {
-  ClosedFormEstimate row{label, n0, plusObservedUnits(n0, n), {}};
-  if (!row.n0 || !row.n) row.reason = problem.value_or("no finite value");
-  return row;
-}
-
-// The rows of the Zelterman and Chao block, by estimator.
-struct ClosedFormRows {
-  std::array<ClosedFormEstimate, 4> zelterman;  // Z1..Z4
-  ClosedFormEstimate chao;
-};
-
-ClosedFormRows closedFormEstimates(std::span<const std::int32_t> counts, const TableEstimates& t) {
-  const std::int64_t n = t.observed;
-  const std::optional<std::string> zelterman = zeltermanProblem(counts);
-  return {{closedFormRow("lam=2f2/f1", t.zelterman1, n, zelterman),
-           closedFormRow("lam=(2f2+3f3)/(f1+f2)", t.zelterman2, n, zelterman),
-           closedFormRow("lam=(2f2+3f3+4f4)/(f1+f2+f3)", t.zelterman3, n, zelterman),
-           closedFormRow("lam=(2f2+3f3+4f4+5f5)/(f1+f2+f3+f4)", t.zelterman4, n, zelterman)},
-          closedFormRow("f0=f1*f1/(2*f2)", t.chao, n, chaoProblem(counts))};
-}
-
-ClosedFormEstimate negativeBinomialRow(const NegBinResult& fit) { return {"PMLE(negB)", fit.n0, fit.n, fit.reason}; }
-
-// The accepted mixture's N0 and Nall, or why there are none.
-struct MixtureEstimate {
-  WholeEstimate n0;
-  WholeEstimate nall;
-  std::string reason;
-};
-
-MixtureEstimate mixtureEstimate(std::span<const std::int32_t> counts, const SearchResult& search) {
-  if (!search.estimable) return {std::nullopt, std::nullopt, search.problem};
-  MixtureEstimate mixture{wholeEstimate(estimateN0(counts, search.lambda, search.weight)),
-                          wholeEstimate(estimateNall(counts, search.lambda, search.weight)), {}};
-  if (!mixture.n0 || !mixture.nall) mixture.reason = "the fitted mixture gives no finite value";
-  return mixture;
-}
-
-// {"n0", "n"} of a row, with its "reason" where one is null.
-nlohmann::json rowJson(const ClosedFormEstimate& row) {
-  nlohmann::json j{{"n0", wholeJson(row.n0)}, {"n", wholeJson(row.n)}};
-  if (!row.n0 || !row.n) j["reason"] = row.reason;
-  return j;
-}
 
 std::string fitHeader() {
   return " Comp.        Lambda       Weights  Log-Likelihood       BIC        N0      Nall     max Grad.";
@@ -138,68 +84,6 @@ void printText(std::ostream& out, const EstimateOptions& options, std::span<cons
   }
   printRow("Chao ", closedForm.chao);
   printRow("Negative binomial ", negBin);
-}
-
-nlohmann::json toJson(const EstimateOptions& options, std::span<const std::int32_t> counts, std::int64_t n,
-                      const SearchResult& search, const ClosedFormRows& closedForm,
-                      const ClosedFormEstimate& negBin) {
-  nlohmann::json j;
-  j["file"] = options.file;
-  j["m"] = counts.size();
-  j["n"] = n;
-  j["settings"] = {{"exactness", options.exactness},
-                   {"criterion", criterionName(options.criterion)},
-                   {"maxComponents", options.maxComponents}};
-  nlohmann::json fits = nlohmann::json::array();
-  for (const FitRecord& r : search.records) {
-    fits.push_back({{"components", r.lambda.size()},
-                    {"lambda", r.lambda},
-                    {"weight", r.weight},
-                    {"logLikelihood", finiteOrNull(r.logLik)},
-                    {"bic", finiteOrNull(r.bic)},
-                    {"n0", finiteOrNull(r.n0)},
-                    {"nall", finiteOrNull(r.nall)},
-                    {"maxGradient", finiteOrNull(r.maxGradient)}});
-  }
-  j["fits"] = fits;
-  j["accepted"] = search.numComponents;
-  const MixtureEstimate mixture = mixtureEstimate(counts, search);
-  j["mixture"] = {{"lambda", search.lambda},
-                  {"weight", search.weight},
-                  {"n0", wholeJson(mixture.n0)},
-                  {"nall", wholeJson(mixture.nall)}};
-  if (!mixture.n0 || !mixture.nall) j["mixture"]["reason"] = mixture.reason;
-  nlohmann::json zelterman = nlohmann::json::array();
-  for (const ClosedFormEstimate& row : closedForm.zelterman) zelterman.push_back(rowJson(row));
-  j["zelterman"] = zelterman;
-  j["chao"] = rowJson(closedForm.chao);
-  j["negativeBinomial"] = rowJson(negBin);
-  j["negativeBinomial"]["method"] = "moment fixed point";
-  return j;
-}
-
-// Chao's interval beside the point estimate in the "chao" object.
-void addChaoIntervalJson(nlohmann::json& chao, std::span<const std::int32_t> counts, double level) {
-  const std::optional<ChaoInterval> interval = chaoInterval(counts, level);
-  chao["se"] = interval ? nlohmann::json(interval->se) : nlohmann::json(nullptr);
-  chao["lower"] = interval ? nlohmann::json(interval->lower) : nlohmann::json(nullptr);
-  chao["upper"] = interval ? nlohmann::json(interval->upper) : nlohmann::json(nullptr);
-  chao["level"] = level;
-  if (!interval) chao["intervalReason"] = chaoIntervalProblem(counts, level).value_or("");
-}
-
-nlohmann::json cutoffJson(std::span<const CutoffRow> rows) {
-  nlohmann::json scan = nlohmann::json::array();
-  for (const CutoffRow& r : rows) {
-    scan.push_back({{"cutoff", r.cutoff},
-                    {"observedBelow", r.observedBelow},
-                    {"poissonN", optionalJson(r.poissonN)},
-                    {"npmleN", wholeJson(r.npmleN)},
-                    {"chaoN", wholeJson(r.chaoN)},
-                    {"z1N", wholeJson(r.z1N)},
-                    {"ztnbN", optionalJson(r.ztnbN)}});
-  }
-  return scan;
 }
 
 // The rows the options ask for: tau = 2..m, or the one cut-off (which must
@@ -314,10 +198,11 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
   if (options.csv) {
     printCsv(out, counts, n, search, closedForm, negBin, checks);
   } else if (options.json) {
-    nlohmann::json j = toJson(options, counts, n, search, closedForm, negBin);
-    addFitChecksJson(j, counts, search, checks, options.curves);
-    addChaoIntervalJson(j["chao"], counts, options.level);
-    if (options.cutoffScan || options.cutoff) j["cutoffScan"] = cutoffJson(cutoffs);
+    std::optional<std::span<const CutoffRow>> cutoffJsonRows;
+    if (options.cutoffScan || options.cutoff) cutoffJsonRows = cutoffs;
+    const nlohmann::json j = estimateJson(options.file, counts, settings,
+                                          {search, closedForm, negBin, checks, options.level, options.curves,
+                                           cutoffJsonRows});
     out << j.dump(2) << "\n";
   } else {
     printText(out, options, counts, n, search, closedForm, negBin);

@@ -13,13 +13,6 @@ std::string right(std::string_view text, std::size_t width) {
   return std::string(width > text.size() ? width - text.size() : 0, ' ') + std::string(text);
 }
 
-nlohmann::json valueJson(const ValueSummary& v) {
-  return {{"mean", jsonOrNull(v.nearestMean)},
-          {"median", jsonOrNull(v.median)},
-          {"sd", finiteOrNull(v.standardDeviation)},
-          {"medianDeviation", finiteOrNull(v.medianDeviation)}};
-}
-
 }  // namespace
 
 void printSummary(std::ostream& out, std::span<const std::string_view> names, const SimulationSummary& summary,
@@ -50,64 +43,6 @@ void printSummary(std::ostream& out, std::span<const std::string_view> names, co
     for (const std::string& line : summaryFileLines(summary)) out << line << "\n";
   }
   for (const std::string& file : files) out << "wrote " << file << "\n";
-}
-
-nlohmann::json summaryJson(std::span<const std::string_view> names, const SimulationSummary& summary) {
-  nlohmann::json perEstimator = nlohmann::json::object();
-  for (int k = 1; k <= summary.estimators(); ++k) {
-    const ValueSummary& e = summary.estimates[static_cast<std::size_t>(k - 1)];
-    const ValueSummary& u = summary.unobserved[static_cast<std::size_t>(k - 1)];
-    nlohmann::json entry = valueJson(e);
-    entry["unobservedMean"] = jsonOrNull(u.truncatedMean);
-    entry["unobservedMedian"] = jsonOrNull(u.median);
-    entry["unobservedSd"] = finiteOrNull(u.standardDeviation);
-    if (summary.populationSize) entry["bias"] = jsonOrNull(summary.bias(k));
-    perEstimator[std::string(names[static_cast<std::size_t>(k - 1)])] = entry;
-  }
-  if (summary.evaluation) perEstimator["evalMedian"] = valueJson(*summary.evaluation);
-  return perEstimator;
-}
-
-nlohmann::json replicatesJson(const EstimateTables& tables, const std::vector<std::int32_t>* components,
-                              const std::optional<std::vector<Estimate>>& evalMedian) {
-  nlohmann::json replicates = nlohmann::json::array();
-  for (int r = 1; r <= tables.replications(); ++r) {
-    nlohmann::json estimates = nlohmann::json::array();
-    nlohmann::json unobserved = nlohmann::json::array();
-    for (int k = 1; k <= tables.estimators(); ++k) {
-      estimates.push_back(jsonOrNull(tables.estimates(k, r)));
-      unobserved.push_back(jsonOrNull(tables.unobserved(k, r)));
-    }
-    nlohmann::json entry{{"estimates", estimates}, {"unobserved", unobserved}};
-    const auto index = static_cast<std::size_t>(r - 1);
-    if (components) entry["components"] = (*components)[index];
-    if (evalMedian) entry["evalMedian"] = jsonOrNull((*evalMedian)[index]);
-    replicates.push_back(entry);
-  }
-  return replicates;
-}
-
-nlohmann::json intervalsJson(std::span<const std::string_view> names, std::span<const PercentileInterval> intervals) {
-  nlohmann::json j = nlohmann::json::object();
-  for (std::size_t i = 0; i < intervals.size() && i < names.size(); ++i) {
-    const PercentileInterval& v = intervals[i];
-    j[std::string(names[i])] = {{"lower", optionalJson(v.lower)}, {"upper", optionalJson(v.upper)},
-                                {"level", v.level},               {"used", v.used},
-                                {"missing", v.missing}};
-  }
-  return j;
-}
-
-nlohmann::json accuracyJson(const std::array<EstimatorAccuracy, studyEstimators>& accuracy) {
-  nlohmann::json j = nlohmann::json::object();
-  for (std::size_t i = 0; i < accuracy.size(); ++i) {
-    const EstimatorAccuracy& a = accuracy[i];
-    j[std::string(studyEstimatorNames[i])] = {{"coverage", optionalJson(a.coverage)}, {"covered", a.covered},
-                                              {"evaluated", a.evaluated},             {"rmse", optionalJson(a.rmse)},
-                                              {"bias", optionalJson(a.bias)},         {"used", a.used},
-                                              {"missing", a.missing}};
-  }
-  return j;
 }
 
 void printBlock(std::ostream& out, const std::vector<std::string>& lines) {

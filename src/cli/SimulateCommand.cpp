@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "CliSupport.h"
 #include "ReplicateProgress.h"
 #include "RunFiles.h"
@@ -15,6 +13,7 @@
 #include "data/CountTable.h"
 #include "common/FieldLayout.h"
 #include "numeric/RandomStream.h"
+#include "simulation/RunJson.h"
 #include "simulation/SimulationEngine.h"
 #include "simulation/SimulationFiles.h"
 #include "simulation/IntervalText.h"
@@ -106,29 +105,8 @@ int reportStudy(const SimulateOptions& options, const StudySettings& s, std::int
   const std::array<EstimatorAccuracy, studyEstimators> accuracy = studyAccuracy(result, s.populationSize);
 
   if (options.json) {
-    nlohmann::json j;
-    j["model"] = s.fromDataset ? nlohmann::json{{"fromData", *options.fromData}}
-                               : nlohmann::json{{"lambda", s.lambda}, {"weight", s.weight}};
-    j["settings"] = {{"populationSize", s.populationSize},
-                     {"replications", s.replications},
-                     {"counts", s.numCounts},
-                     {"exactness", options.exactness},
-                     {"criterion", criterionName(options.criterion)},
-                     {"maxComponents", options.maxComponents},
-                     {"bootReplications", s.evaluate ? nlohmann::json(s.bootReplications) : nlohmann::json(nullptr)}};
-    j["seed"] = seed;
-    j["replications"] = replicatesJson(result.tables, &result.components, result.evalMedian);
-    j["summary"] = summaryJson(studyEstimatorNames, summary);
-    j["summaryFile"] = summaryFileLines(summary);
-    j["files"] = files.written();
-    j["level"] = s.level;
-    j["accuracy"] = accuracyJson(accuracy);
-    if (result.evalIntervals) {
-      for (std::size_t r = 0; r < result.evalIntervals->size(); ++r) {
-        j["replications"][r]["intervals"] = intervalsJson(studyEstimatorNames, (*result.evalIntervals)[r]);
-      }
-    }
-    out << j.dump(2) << "\n";
+    out << studyJson(s, options.fromData.value_or(""), seed, result, summary, accuracy, files.written()).dump(2)
+        << "\n";
     return exitSuccess;
   }
 
@@ -222,15 +200,7 @@ int runPoissonGammaCommand(const PoissonGammaOptions& options, std::ostream& out
   const SimulationSummary summary = summarizeSimulation(result.tables, s.populationSize);
 
   if (options.json) {
-    nlohmann::json j;
-    j["model"] = {{"alpha", s.alpha}, {"kappa", s.kappa}};
-    j["settings"] = {{"populationSize", s.populationSize}, {"replications", s.replications}, {"counts", s.numCounts}};
-    j["seed"] = seed;
-    j["replications"] = replicatesJson(result.tables, nullptr, std::nullopt);
-    // The Poisson-Gamma simulation writes no summary file.
-    j["summary"] = summaryJson(poissonGammaEstimatorNames, summary);
-    j["files"] = files.written();
-    out << j.dump(2) << "\n";
+    out << poissonGammaJson(s, seed, result, summary, files.written()).dump(2) << "\n";
     return exitSuccess;
   }
   out << "Tallyfold Poisson-Gamma simulation, alpha " << s.alpha << ", kappa " << s.kappa << "\n";

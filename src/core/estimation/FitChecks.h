@@ -1,7 +1,8 @@
 #pragma once
-// tallyfold-cli estimate's judgement of its fits: goodness of fit, whether
-// N0 is identified, the likelihood certificate, and the zero-truncated
-// Poisson and negative-binomial maximum-likelihood fits beside the mixture.
+// The estimate's judgement of its fits: goodness of fit, whether N0 is
+// identified, the likelihood certificate, and the zero-truncated Poisson and
+// negative-binomial maximum-likelihood fits beside the mixture; in JSON and
+// as the text blocks of tallyfold-cli estimate.
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -14,7 +15,7 @@
 #include "estimation/FitJudgement.h"
 #include "estimation/WholeEstimate.h"
 
-namespace tallyfold::cli {
+namespace tallyfold {
 
 struct FitChecks {
   std::vector<FitJudgement> fits;       // one per recorded fit, in order
@@ -48,4 +49,4 @@ void printFitChecks(std::ostream& out, const SearchResult& search, const std::op
 void printObservedExpected(std::ostream& out, std::span<const std::int32_t> counts, const SearchResult& search,
                            const std::optional<FitChecks>& checks);
 
-}  // namespace tallyfold::cli
+}  // namespace tallyfold

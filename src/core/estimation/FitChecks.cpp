@@ -1,4 +1,4 @@
-#include "FitChecks.h"
+#include "estimation/FitChecks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,14 +6,15 @@
 #include <ostream>
 #include <string>
 
-#include "CliSupport.h"
 #include "common/FieldLayout.h"
+#include "common/JsonValues.h"
 #include "data/CountTable.h"
 #include "estimation/EMtrun.h"
 #include "estimation/GradientCurve.h"
+#include "estimation/ResultFormat.h"
 #include "estimation/ZeroTruncated.h"
 
-namespace tallyfold::cli {
+namespace tallyfold {
 
 namespace {
 
@@ -36,8 +37,6 @@ nlohmann::json expectedJson(const GoodnessOfFit& g) {
   return e;
 }
 
-
-
 nlohmann::json ztnbJson(const ZtnbFit& z, const std::optional<GoodnessOfFit>& fit) {
   nlohmann::json j{{"size", optionalJson(z.size)},
                    {"mean", optionalJson(z.mean)},
@@ -53,8 +52,6 @@ nlohmann::json ztnbJson(const ZtnbFit& z, const std::optional<GoodnessOfFit>& fi
   }
   return j;
 }
-
-
 
 std::string pValueText(const GoodnessOfFit& g, int width) {
   if (!g.pValue) return formatEstimate(std::nullopt, width);
@@ -221,4 +218,4 @@ void printObservedExpected(std::ostream& out, std::span<const std::int32_t> coun
   }
 }
 
-}  // namespace tallyfold::cli
+}  // namespace tallyfold
