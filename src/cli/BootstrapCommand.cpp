@@ -137,16 +137,11 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};
   if (options.shard) {
-    ShardResult shard;
-    shard.command = "bootstrap";
-    shard.version = programVersion();
-    shard.shard = *options.shard;
-    shard.seed = seed;
+    ShardResult shard = shardResultOf("bootstrap", *options.shard, seed, files.written());
     shard.dataDigest = dataDigest({{"counts", counts}});
     shard.settings = bootstrapShardSettings(options);
     shard.run = {{"m", observed.m}, {"n", observed.n}, {"components", observed.components},
                  {"nall", jsonOrNull(observed.nall)}};
-    shard.files = files.written();
     const std::vector<std::int64_t> units(result.components.size(), n);
     shard.rows = blockRows(block, result.tables, result.components, units, std::nullopt, std::nullopt);
     emitShard(shard, options.json, options.outDir, out);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <utility>
 
 #include "CliSupport.h"
 #include "common/ReplaceFile.h"
@@ -9,6 +10,17 @@
 namespace tallyfold::cli {
 
 std::string programVersion() { return TALLYFOLD_VERSION; }
+
+ShardResult shardResultOf(std::string command, const ShardId& shard, std::int32_t seed,
+                          std::vector<std::string> files) {
+  ShardResult result;
+  result.command = std::move(command);
+  result.version = programVersion();
+  result.shard = shard;
+  result.seed = seed;
+  result.files = std::move(files);
+  return result;
+}
 
 void checkShardOptions(const std::optional<std::int64_t>& seed, bool json, const std::optional<std::string>& outDir) {
   if (!seed) throw BadInput{"--shard needs --seed: every shard of a run must draw the same random numbers"};

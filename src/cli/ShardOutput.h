@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "simulation/ShardResult.h"
 
@@ -12,6 +13,12 @@ namespace tallyfold::cli {
 
 // The program's version, as a shard result records it.
 std::string programVersion();
+
+// A shard result of `command` with the program's version, the shard, the
+// seed and the files the shard wrote; the caller adds its data, settings
+// and rows.
+ShardResult shardResultOf(std::string command, const ShardId& shard, std::int32_t seed,
+                          std::vector<std::string> files);
 
 // Refuses (BadInput) a shard without --seed (every shard must draw the
 // numbers of one run) and one whose result would go nowhere (neither

@@ -154,18 +154,13 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   // Stopped: no interim or summary file, nothing printed.
   if (result.stopped) throw Stopped{};
   if (options.shard) {
-    ShardResult shard;
-    shard.command = "simulate";
-    shard.version = programVersion();
-    shard.shard = *options.shard;
-    shard.seed = seed;
+    ShardResult shard = shardResultOf("simulate", *options.shard, seed, files.written());
     shard.settings = studyShardSettings(options, s);
     // The population drawn from: the counts, or the mixture.
     shard.dataDigest = dataDigest(s.fromDataset ? nlohmann::json{{"counts", s.observed}}
                                                 : nlohmann::json{{"lambda", shard.settings["lambda"]},
                                                                  {"weight", shard.settings["weight"]}});
     shard.run = nlohmann::json::object();
-    shard.files = files.written();
     std::vector<std::int64_t> units;
     for (int r = 1; r <= s.replications; ++r) {
       units.push_back(block.contains(r) ? observedUnits(sampleRow(result.samples, r, 2, s.numCounts + 1)) : 0);
