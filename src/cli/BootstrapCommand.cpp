@@ -118,7 +118,7 @@ int runBootstrapCommand(const BootstrapOptions& options, std::ostream& out, std:
   const ReplicateBlock block = options.shard ? shardBlock(options.replications, *options.shard) : allReplicates;
 
   std::optional<ReplicateCsvFile> rowsFile;
-  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, false, rowsFile);
+  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, false, seed, rowsFile);
   const BootstrapResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);
     // Each replicate's lines start with its rep line, written once it is done.

@@ -34,10 +34,10 @@ void checkSearchOptions(double exactness, std::int32_t maxComponents, std::ostre
   if (exactness >= 1.0) err << noIterationNote << "\n";
 }
 
-ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation,
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::int32_t seed,
                                std::optional<ReplicateCsvFile>& file) {
   if (!path) return {};
-  file.emplace(*path, evaluation);
+  file.emplace(*path, evaluation, seed);
   if (!file->isOpen()) throw BadInput{"cannot write " + *path};
   return [&file](const ReplicateRow& row) { file->write(row); };
 }

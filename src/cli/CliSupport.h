@@ -58,7 +58,7 @@ inline constexpr std::string_view noIterationNote =
 // sink writes each replicate's row as it comes and flushes it, so a stopped
 // run leaves whole rows. No path: no file and an empty sink. Throws BadInput
 // when the file cannot be written.
-ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation,
+ReplicateSink replicateCsvSink(const std::optional<std::string>& path, bool evaluation, std::int32_t seed,
                                std::optional<ReplicateCsvFile>& file);
 
 }  // namespace tallyfold::cli

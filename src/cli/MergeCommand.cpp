@@ -16,9 +16,10 @@ namespace tallyfold::cli {
 namespace {
 
 // --replicates-csv of the merged rows, as the run in one process writes it.
-void writeReplicatesCsv(const std::optional<std::string>& path, bool evaluation, const BlockRows& rows) {
+void writeReplicatesCsv(const std::optional<std::string>& path, bool evaluation, std::int32_t seed,
+                        const BlockRows& rows) {
   std::optional<ReplicateCsvFile> file;
-  const ReplicateSink sink = replicateCsvSink(path, evaluation, file);
+  const ReplicateSink sink = replicateCsvSink(path, evaluation, seed, file);
   if (!sink) return;
   for (int r = 1; r <= rows.block.size(); ++r) {
     const auto i = static_cast<std::size_t>(r - 1);
@@ -39,7 +40,7 @@ int reportMerged(const MergeOptions& options, const MergedRun& merged, std::ostr
     const BootstrapObserved observed = readBootstrapObserved(first.run);
     RunFiles files(o.outDir, false, o.interim, err);
     files.noteWritten(merged.files);
-    writeReplicatesCsv(options.replicatesCsv, false, merged.rows);
+    writeReplicatesCsv(options.replicatesCsv, false, first.seed, merged.rows);
     return reportBootstrap(o, first.seed, observed, merged.rows.tables, merged.rows.components, files, out);
   }
   if (first.command == "simulate") {
@@ -56,7 +57,7 @@ int reportMerged(const MergeOptions& options, const MergedRun& merged, std::ostr
     result.evalIntervals = merged.rows.evalIntervals;
     RunFiles files(o.outDir, false, o.interim, err);
     files.noteWritten(merged.files);
-    writeReplicatesCsv(options.replicatesCsv, s.evaluate, merged.rows);
+    writeReplicatesCsv(options.replicatesCsv, s.evaluate, first.seed, merged.rows);
     return reportStudy(o, s, first.seed, result, files, out);
   }
   throw BadInput{"merge: shards of the command '" + first.command + "' cannot be merged (bootstrap or simulate)"};

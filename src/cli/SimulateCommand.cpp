@@ -142,7 +142,7 @@ int runSimulateCommand(const SimulateOptions& options, std::ostream& out, std::o
   RunFiles files(options.outDir, options.samples, options.interim && !options.shard, err);
   RandomStream stream(seed);
   std::optional<ReplicateCsvFile> rowsFile;
-  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, s.evaluate, rowsFile);
+  const ReplicateSink rows = replicateCsvSink(options.replicatesCsv, s.evaluate, seed, rowsFile);
   const StudyResult result = [&] {
     ReplicateProgress bar(options.progress ? &err : nullptr);
     const ReplicateBlock fitted = withinRun(block, s.replications);

@@ -103,7 +103,7 @@ TEST(BootstrapCommand, IntervalsComeFromTheReplicates) {
   EXPECT_EQ(j["intervals"].size(), 7u);
 }
 
-// --replicates-csv: one row per replicate with the JSON's estimates.
+// --replicates-csv: one row per replicate with the JSON's estimates and the run's seed.
 TEST(BootstrapCommand, ReplicateRowsMatchTheJson) {
   BootstrapOptions o = defaults(77);
   o.json = true;
@@ -118,7 +118,7 @@ TEST(BootstrapCommand, ReplicateRowsMatchTheJson) {
       const auto cell = [](const nlohmann::json& v) { return v.is_null() ? std::string() : std::to_string(v.get<int>()); };
       expected += "," + cell(j["replications"][r]["unobserved"][k]) + "," + cell(j["replications"][r]["estimates"][k]);
     }
-    expected += "," + std::to_string(j["replications"][r]["components"].get<int>());
+    expected += "," + std::to_string(j["replications"][r]["components"].get<int>()) + ",77";  // the seed
     EXPECT_EQ(lines[r + 1], expected);
   }
   std::filesystem::remove(*o.replicatesCsv);

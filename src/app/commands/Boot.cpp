@@ -119,7 +119,8 @@ std::optional<JobFinish> runBootstrap(const BootstrapRun& run, RandomStream& str
     };
   }
   std::optional<ReplicateCsvFile> rowsFile;
-  const ReplicateSink rows = replicateFileSink(run.writeReplicates, folders, "Bootreplicates.csv", false, rowsFile);
+  const ReplicateSink rows = replicateFileSink(run.writeReplicates, folders, "Bootreplicates.csv", false, recordedSeed(run.record),
+                                               rowsFile);
   BootstrapResult result =
       bootstrapReplicates(run.observed, run.search, run.replications, stream, log, samplesDrawn, stop,
                           defaults::threads, rows);

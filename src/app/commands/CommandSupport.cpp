@@ -73,10 +73,10 @@ std::string searchSettingsText(const SearchSettings& settings) {
 }
 
 ReplicateSink replicateFileSink(bool wanted, const OutputFolders& folders, std::string_view name, bool evaluation,
-                                std::optional<ReplicateCsvFile>& file) {
+                                std::optional<std::int32_t> seed, std::optional<ReplicateCsvFile>& file) {
   if (!wanted) return {};
   const std::filesystem::path path = folders.temp / name;
-  file.emplace(path, evaluation);
+  file.emplace(path, evaluation, seed);
   if (!file->isOpen()) {
     windows().messageBox("Cannot write " + path.string(), "Error");
     return {};

@@ -55,7 +55,7 @@ std::string searchSettingsText(const SearchSettings& settings);
 // message box and the run goes on without it. The sink writes each row as
 // the run goes.
 ReplicateSink replicateFileSink(bool wanted, const OutputFolders& folders, std::string_view name, bool evaluation,
-                                std::optional<ReplicateCsvFile>& file);
+                                std::optional<std::int32_t> seed, std::optional<ReplicateCsvFile>& file);
 
 // Opens child window `unit` with `title` and brings it to the front; sizes
 // its virtual text area (a failed configuration is tried once more); black

@@ -268,7 +268,8 @@ std::optional<JobFinish> runSimulation(const SimulationRun& run, RandomStream& s
   const SamplesDrawn samplesDrawn = sampleFileWriter(run.printSamples, folders, run.study.numCounts, files);
   std::optional<ReplicateCsvFile> rowsFile;
   const ReplicateSink rows =
-      replicateFileSink(run.writeReplicates, folders, "Simreplicates.csv", run.study.evaluate, rowsFile);
+      replicateFileSink(run.writeReplicates, folders, "Simreplicates.csv", run.study.evaluate,
+                        recordedSeed(run.record), rowsFile);
   StudyResult result = runSimulationStudy(run.study, stream, log, progress, samplesDrawn, stop, rows);
   if (result.stopped) {
     closeStoppedRun(unit);

@@ -28,26 +28,27 @@ std::string replicateCsvHeader(bool evaluation) {
   }
   header += ",components";
   if (evaluation) header += ",evaluation median";
-  return header;
+  return header + ",seed";
 }
 
-std::string replicateCsvLine(const ReplicateRow& row, bool evaluation) {
+std::string replicateCsvLine(const ReplicateRow& row, bool evaluation, std::optional<std::int32_t> seed) {
   std::string line = std::to_string(row.replicate) + "," + std::to_string(row.observed);
   for (std::size_t j = 0; j < row.estimates.size(); ++j) {
     line += "," + cell(row.unobserved[j]) + "," + cell(row.estimates[j]);
   }
   line += "," + std::to_string(row.components);
   if (evaluation) line += "," + (row.evalMedian ? cell(*row.evalMedian) : std::string());
-  return line;
+  return line + "," + (seed ? std::to_string(*seed) : std::string());
 }
 
-ReplicateCsvFile::ReplicateCsvFile(const std::filesystem::path& path, bool evaluation)
-    : out_(path, std::ios::trunc), evaluation_(evaluation) {
+ReplicateCsvFile::ReplicateCsvFile(const std::filesystem::path& path, bool evaluation,
+                                   std::optional<std::int32_t> seed)
+    : out_(path, std::ios::trunc), evaluation_(evaluation), seed_(seed) {
   if (out_) out_ << replicateCsvHeader(evaluation_) << "\n" << std::flush;
 }
 
 void ReplicateCsvFile::write(const ReplicateRow& row) {
-  out_ << replicateCsvLine(row, evaluation_) << "\n" << std::flush;
+  out_ << replicateCsvLine(row, evaluation_, seed_) << "\n" << std::flush;
 }
 
 }  // namespace tallyfold

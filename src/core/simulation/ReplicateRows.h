@@ -3,7 +3,8 @@
 // as the run goes (in replicate order, once the replicate's log lines are
 // out), and its CSV form: replicate number, n, N0 and N of each estimator
 // (empty for no estimate), the NPMLE's number of components and, for a study
-// with the bootstrap evaluation, the evaluation's median.
+// with the bootstrap evaluation, the evaluation's median; last the seed of the
+// run (empty where none is known), so a file read alone says how to repeat it.
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -33,20 +34,21 @@ ReplicateRow replicateRow(const EstimateTables& tables, std::span<const std::int
                           std::int64_t observed);
 
 std::string replicateCsvHeader(bool evaluation);
-std::string replicateCsvLine(const ReplicateRow& row, bool evaluation);
+std::string replicateCsvLine(const ReplicateRow& row, bool evaluation, std::optional<std::int32_t> seed);
 
 // The CSV file of a run's replicates: opened (replaced) with its header,
 // then one row per write, flushed at once, so a stopped run leaves whole
 // rows.
 class ReplicateCsvFile {
  public:
-  ReplicateCsvFile(const std::filesystem::path& path, bool evaluation);
+  ReplicateCsvFile(const std::filesystem::path& path, bool evaluation, std::optional<std::int32_t> seed);
   bool isOpen() const { return static_cast<bool>(out_); }
   void write(const ReplicateRow& row);
 
  private:
   std::ofstream out_;
   bool evaluation_;
+  std::optional<std::int32_t> seed_;
 };
 
 }  // namespace tallyfold

@@ -2,6 +2,11 @@
 
 namespace tallyfold {
 
+std::optional<std::int32_t> recordedSeed(const std::optional<RunRecord>& record) {
+  if (!record) return std::nullopt;
+  return record->seed;
+}
+
 std::vector<std::string> runLines(const RunRecord& run) {
   std::vector<std::string> lines{" Run",
                                  " seed " + std::to_string(run.seed) + " (tallyfold-cli --seed " +

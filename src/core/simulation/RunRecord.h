@@ -5,6 +5,7 @@
 // `tallyfold-cli --seed` with the same seed and settings gives the same
 // numbers.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct RunRecord {
   std::string dataFile;               // empty when the run reads none
   std::vector<std::string> settings;  // "name value" pairs in words
 };
+
+// The seed of a run that has a record, none otherwise.
+std::optional<std::int32_t> recordedSeed(const std::optional<RunRecord>& record);
 
 // The block's lines: " Run", then the seed, the data file and the settings.
 std::vector<std::string> runLines(const RunRecord& run);
