@@ -96,4 +96,23 @@ void BM_meanFixedPoint(benchmark::State& state, float a, float b) {
 BENCHMARK_CAPTURE(BM_meanFixedPoint, mean_near_zero, 1.0000001f, 1.0f)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_meanFixedPoint, mean_0_19, 1.1f, 1.0f)->Unit(benchmark::kMicrosecond);
 
+// Four such solves with means near zero at once, as the mean update of a
+// mixture with several small means runs them (interleaved).
+void BM_meanFixedPoints(benchmark::State& state) {
+  const double tol = 0.5 * static_cast<double>(tallyfold::defaults::exactness) *
+                     static_cast<double>(tallyfold::single::meanStepFactor);
+  const std::vector<float> a{1.0000001f, 1.0000002f, 1.0000003f, 1.0000004f};
+  const std::vector<float> b(a.size(), 1.0f);
+  std::vector<double> lambda(a.size());
+  FitCounters counters;
+  for (auto _ : state) {
+    std::int64_t steps = 0;
+    tallyfold::truncatedMeanFixedPoints(a, b, tol, lambda, steps);
+    benchmark::DoNotOptimize(lambda.data());
+    counters.meanUpdateSteps = steps;
+  }
+  report(state, counters);
+}
+BENCHMARK(BM_meanFixedPoints)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
