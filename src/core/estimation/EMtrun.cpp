@@ -482,6 +482,15 @@ void truncatedMeanFixedPoints(std::span<const float> sumXfP, std::span<const flo
 #endif
 }
 
+void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
+                     bool lanes) {
+  requireSameSize(weight.size(), lambda.size(), "expectationStep: weight must have k entries");
+  requireSameSize(static_cast<std::size_t>(posterior.cols()), lambda.size(), "expectationStep: posterior must have k columns");
+  std::vector<double> scratch;
+  if (lanes) return expectationStep(lambda, weight, scratch, posterior);
+  expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
+}
+
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
                    std::span<double> lambda, FitCounters* counters, std::stop_token stop) {
   const int m = static_cast<int>(counts.size());

@@ -64,6 +64,13 @@ void emFit(std::span<const std::int32_t> counts, double eps, std::span<const dou
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
            Matrix<double>& posterior, FitCounters* counters = nullptr, std::stop_token stop = {});
 
+// The E-step alone, as emFit forms it: posterior(x, j) = P(x, j) for
+// x = 1..posterior.rows() (posterior has k columns). `lanes` false takes the
+// loop that forms one value at a time with the library's exponential; the
+// result is the same bit for bit (tests compare the two).
+void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
+                     bool lanes = true);
+
 // New means from the posterior: for each component the fixed point of
 // lambda = (1 - e^-lambda) A / B, started from 1.0, with the posterior-
 // weighted sums A = sum x f(x) P(x, j) and B = sum f(x) P(x, j) rounded to

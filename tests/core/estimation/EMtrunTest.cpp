@@ -204,6 +204,34 @@ TEST(UpdateLambdas, InterleavedFixedPointsGiveEachSolvesBitsAndSteps) {
   }
 }
 
+TEST(ExpectationStep, LanesGiveTheBitsOfTheOneValueLoop) {
+  // Mixtures of 1 to 11 components (full and partial lane blocks), means
+  // from near zero to far beyond the table (clamped exponents, the large
+  // range of the exponential), a zero weight (NaN posteriors) now and then.
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<double> logMean(std::log(1.0e-4), std::log(400.0));
+  std::uniform_real_distribution<double> share(0.0, 1.0);
+  for (int set = 0; set < 44; ++set) {
+    const std::size_t k = 1 + static_cast<std::size_t>(set % 11);
+    Vec lambda(k);
+    Vec weight(k);
+    for (std::size_t j = 0; j < k; ++j) {
+      lambda[j] = std::exp(logMean(rng));
+      weight[j] = set % 13 == 5 && j == 0 ? 0.0 : share(rng);
+    }
+    const int m = 1 + set * 7;
+    Matrix<double> lanes(m, static_cast<int>(k));
+    Matrix<double> scalar(m, static_cast<int>(k));
+    expectationStep(lambda, weight, lanes);
+    expectationStep(lambda, weight, scalar, false);
+    for (int x = 1; x <= m; ++x) {
+      for (int j = 1; j <= static_cast<int>(k); ++j) {
+        ASSERT_TRUE(sameBits(lanes(x, j), scalar(x, j))) << set << " " << x << " " << j;
+      }
+    }
+  }
+}
+
 TEST(UpdateLambdas, StepLimitEndsALoopThatCannotConverge) {
   // All mass in class 1 (a = b) sends the mean to zero like 2/n: no step is
   // within a negative tolerance, and no value repeats.
