@@ -89,11 +89,12 @@ const Table& table();
 // 2^1009 too small (k > 0) or 2^1022 too large (k < 0) and scaled back
 // after the last step, exactly.
 inline constexpr double largeRangeHigh = 708.0;
+inline constexpr double vanishingBelow = -746.0;  // e^-746 < 2^-1076
 
 // e^x in four lanes, each lane's operations those of expMainRange, or for
 // |x| in [mainRangeHigh, largeRangeHigh) the library's large-argument
-// case. A lane outside both (NaN included) is taken from the library, so
-// every lane is the C library's value.
+// case, or below vanishingBelow +0. Any other lane (NaN included) is taken
+// from the library, so every lane is the C library's value.
 [[gnu::target("avx2,fma")]] inline __m256d expFour(__m256d x, const Table& t) {
   const __m256d kdShifted = _mm256_fmadd_pd(_mm256_set1_pd(invLn2N), x, _mm256_set1_pd(shift));
   const __m256i ki = _mm256_castpd_si256(kdShifted);
@@ -135,7 +136,11 @@ inline constexpr double largeRangeHigh = 708.0;
   __m256d y = _mm256_blendv_pd(_mm256_mul_pd(back, large), fused, inMain);
   const __m256d inLarge = _mm256_and_pd(_mm256_cmp_pd(size, _mm256_set1_pd(mainRangeHigh), _CMP_GE_OQ),
                                         _mm256_cmp_pd(size, _mm256_set1_pd(largeRangeHigh), _CMP_LT_OQ));
-  const int outside = ~(main | _mm256_movemask_pd(inLarge)) & 0xf;
+  // Below -746 e^x is under half the smallest subnormal: the library's
+  // result is +0.
+  const __m256d vanishing = _mm256_cmp_pd(x, _mm256_set1_pd(vanishingBelow), _CMP_LT_OQ);
+  y = _mm256_andnot_pd(vanishing, y);
+  const int outside = ~(main | _mm256_movemask_pd(_mm256_or_pd(inLarge, vanishing))) & 0xf;
   if (outside != 0) [[unlikely]] {
     alignas(32) double lanes[4];
     alignas(32) double values[4];
