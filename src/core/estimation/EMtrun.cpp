@@ -88,48 +88,33 @@ struct InlinedExp {
 #endif
 
 #ifdef TALLYFOLD_INLINE_EXP
-// The same posteriors four components j at a time, one lane each: every
-// lane forms e_l with the scalar loop's operations in its order, and adds
-// the terms l = 1..k in that order, so each P(x, j) has the scalar bits.
-// The differences of ln w and ln lambda do not depend on x and are formed
-// once (the same operations, so the same values). Lanes past k repeat the
-// last component and are not stored.
+// The same posteriors four classes x at a time, one lane each: every lane
+// forms e_l with the scalar loop's operations in its order, and adds the
+// terms l = 1..k in that order, so each P(x, j) has the scalar bits. The
+// differences of ln w and ln lambda do not depend on x and are formed once
+// (the same operations, so the same values). Lanes past m are formed and
+// not stored.
 [[gnu::target("avx2,fma")]] void expectationStepAvx2(std::span<const double> lambda, std::span<const double> weight,
                                                      std::vector<double>& scratch, Matrix<double>& posterior) {
   const std::size_t k = lambda.size();
-  if (k == 0) return;
-  const std::size_t blocks = (k + 3) / 4;
-  const std::size_t padded = 4 * blocks;
   const int m = posterior.rows();
+  if (k == 0 || m == 0) return;
   const inlineexp::Table& table = inlineexp::table();
-  // Per padded j: ln w_j, lambda_j, ln T_j and whether the self term is 1;
-  // per (l, block): the lanes of ln w_l - ln w_j and ln lambda_l - ln lambda_j.
-  scratch.resize(3 * k + 4 * padded + 2 * k * padded);
+  scratch.resize(3 * k + 2 * k * k);
   double* lnW = scratch.data();
   double* lnL = lnW + k;
   double* lnT = lnL + k;
-  double* jW = lnT + k;
-  double* jLambda = jW + padded;
-  double* jT = jLambda + padded;
-  double* jSelf = jT + padded;  // all ones bits where the self term is 1
-  double* dW = jSelf + padded;
-  double* dL = dW + k * padded;
+  double* dW = lnT + k;  // dW[j k + l] = ln w_l - ln w_j
+  double* dL = dW + k * k;
   for (std::size_t j = 0; j < k; ++j) {
     lnW[j] = std::log(weight[j]);
     lnL[j] = std::log(lambda[j]);
     lnT[j] = logTruncation(lambda[j]);
   }
-  for (std::size_t p = 0; p < padded; ++p) {
-    const std::size_t j = std::min(p, k - 1);
-    jW[p] = lnW[j];
-    jLambda[p] = lambda[j];
-    jT[p] = lnT[j];
-    const bool selfIsOne = p < k && std::isfinite(lnW[j]) && std::isfinite(lnL[j]) && std::isfinite(lnT[j]) &&
-                           std::isfinite(lambda[j]);
-    jSelf[p] = std::bit_cast<double>(selfIsOne ? ~std::uint64_t{0} : std::uint64_t{0});
+  for (std::size_t j = 0; j < k; ++j) {
     for (std::size_t l = 0; l < k; ++l) {
-      dW[l * padded + p] = lnW[l] - lnW[j];
-      dL[l * padded + p] = lnL[l] - lnL[j];
+      dW[j * k + l] = lnW[l] - lnW[j];
+      dL[j * k + l] = lnL[l] - lnL[j];
     }
   }
   const __m256d upper = _mm256_set1_pd(705.0);
@@ -137,40 +122,37 @@ struct InlinedExp {
   const __m256d upperValue = _mm256_set1_pd(700.0);
   const __m256d lowerValue = _mm256_set1_pd(-700.0);
   const __m256d one = _mm256_set1_pd(1.0);
-  for (int x = 1; x <= m; ++x) {
-    const __m256d xd = _mm256_set1_pd(static_cast<double>(x));
-    for (std::size_t block = 0; block < blocks; ++block) {
-      const std::size_t p0 = 4 * block;
-      const __m256d lambdaJ = _mm256_loadu_pd(jLambda + p0);
-      const __m256d tJ = _mm256_loadu_pd(jT + p0);
-      const __m256d self = _mm256_loadu_pd(jSelf + p0);
-      const __m256d dead = _mm256_castsi256_pd(
-          _mm256_cmpgt_epi64(_mm256_setr_epi64x(0, 1, 2, 3), _mm256_set1_epi64x(static_cast<long long>(k - p0) - 1)));
+  for (std::size_t j = 0; j < k; ++j) {
+    const bool selfIsOne = std::isfinite(lnW[j]) && std::isfinite(lnL[j]) && std::isfinite(lnT[j]) &&
+                           std::isfinite(lambda[j]);
+    const __m256d lambdaJ = _mm256_set1_pd(lambda[j]);
+    const __m256d tJ = _mm256_set1_pd(lnT[j]);
+    double* column = posterior.column(static_cast<int>(j) + 1);
+    for (int x0 = 1; x0 <= m; x0 += 4) {
+      const double first = x0;
+      const __m256d xd = _mm256_setr_pd(first, first + 1.0, first + 2.0, first + 3.0);
       __m256d sum = _mm256_setzero_pd();
       for (std::size_t l = 0; l < k; ++l) {
-        __m256d e = _mm256_add_pd(_mm256_loadu_pd(dW + l * padded + p0),
-                                  _mm256_mul_pd(xd, _mm256_loadu_pd(dL + l * padded + p0)));
+        if (l == j && selfIsOne) {
+          sum = _mm256_add_pd(sum, one);
+          continue;
+        }
+        __m256d e = _mm256_add_pd(_mm256_set1_pd(dW[j * k + l]), _mm256_mul_pd(xd, _mm256_set1_pd(dL[j * k + l])));
         e = _mm256_sub_pd(e, _mm256_set1_pd(lambda[l]));
         e = _mm256_add_pd(e, lambdaJ);
         e = _mm256_sub_pd(e, _mm256_set1_pd(lnT[l]));
         e = _mm256_add_pd(e, tJ);
         e = _mm256_blendv_pd(e, upperValue, _mm256_cmp_pd(e, upper, _CMP_GT_OQ));
         e = _mm256_blendv_pd(e, lowerValue, _mm256_cmp_pd(e, lower, _CMP_LT_OQ));
-        // The self term (e = 0, which the exponential would take from the
-        // library) and the lanes past k get a harmless argument; the self
-        // term is then 1.
-        __m256d selfTerm = _mm256_setzero_pd();
-        if (l >= p0 && l < p0 + 4) {
-          const __m256i lane = _mm256_set1_epi64x(static_cast<long long>(l - p0));
-          selfTerm = _mm256_and_pd(_mm256_castsi256_pd(_mm256_cmpeq_epi64(lane, _mm256_setr_epi64x(0, 1, 2, 3))), self);
-        }
-        e = _mm256_blendv_pd(e, one, _mm256_or_pd(selfTerm, dead));
-        sum = _mm256_add_pd(sum, _mm256_blendv_pd(inlineexp::expFour(e, table), one, selfTerm));
+        sum = _mm256_add_pd(sum, inlineexp::expFour(e, table));
       }
-      alignas(32) double value[4];
-      _mm256_store_pd(value, _mm256_div_pd(one, sum));
-      for (std::size_t lane = 0; lane < 4 && p0 + lane < k; ++lane) {
-        posterior(x, static_cast<int>(p0 + lane) + 1) = value[lane];
+      const __m256d p = _mm256_div_pd(one, sum);
+      if (x0 + 3 <= m) {
+        _mm256_storeu_pd(column + (x0 - 1), p);
+      } else {
+        alignas(32) double value[4];
+        _mm256_store_pd(value, p);
+        for (int x = x0; x <= m; ++x) column[x - 1] = value[x - x0];
       }
     }
   }
