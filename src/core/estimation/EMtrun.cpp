@@ -1,9 +1,12 @@
 #include "estimation/EMtrun.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "common/SinglePrecision.h"
@@ -84,9 +87,82 @@ struct InlinedExp {
 }
 #endif
 
+#ifdef TALLYFOLD_INLINE_EXP
+// The same posteriors four classes x at a time, one lane each: every lane
+// forms e_l with the scalar loop's operations in its order, and adds the
+// terms l = 1..k in that order, so each P(x, j) has the scalar bits. The
+// differences of ln w and ln lambda do not depend on x and are formed once
+// (the same operations, so the same values). Lanes past m are formed and
+// not stored.
+[[gnu::target("avx2,fma")]] void expectationStepAvx2(std::span<const double> lambda, std::span<const double> weight,
+                                                     std::vector<double>& scratch, Matrix<double>& posterior) {
+  const std::size_t k = lambda.size();
+  const int m = posterior.rows();
+  if (k == 0 || m == 0) return;
+  const inlineexp::Table& table = inlineexp::table();
+  scratch.resize(3 * k + 2 * k * k);
+  double* lnW = scratch.data();
+  double* lnL = lnW + k;
+  double* lnT = lnL + k;
+  double* dW = lnT + k;  // dW[j k + l] = ln w_l - ln w_j
+  double* dL = dW + k * k;
+  for (std::size_t j = 0; j < k; ++j) {
+    lnW[j] = std::log(weight[j]);
+    lnL[j] = std::log(lambda[j]);
+    lnT[j] = logTruncation(lambda[j]);
+  }
+  for (std::size_t j = 0; j < k; ++j) {
+    for (std::size_t l = 0; l < k; ++l) {
+      dW[j * k + l] = lnW[l] - lnW[j];
+      dL[j * k + l] = lnL[l] - lnL[j];
+    }
+  }
+  const __m256d upper = _mm256_set1_pd(705.0);
+  const __m256d lower = _mm256_set1_pd(-705.0);
+  const __m256d upperValue = _mm256_set1_pd(700.0);
+  const __m256d lowerValue = _mm256_set1_pd(-700.0);
+  const __m256d one = _mm256_set1_pd(1.0);
+  for (std::size_t j = 0; j < k; ++j) {
+    const bool selfIsOne = std::isfinite(lnW[j]) && std::isfinite(lnL[j]) && std::isfinite(lnT[j]) &&
+                           std::isfinite(lambda[j]);
+    const __m256d lambdaJ = _mm256_set1_pd(lambda[j]);
+    const __m256d tJ = _mm256_set1_pd(lnT[j]);
+    double* column = posterior.column(static_cast<int>(j) + 1);
+    for (int x0 = 1; x0 <= m; x0 += 4) {
+      const double first = x0;
+      const __m256d xd = _mm256_setr_pd(first, first + 1.0, first + 2.0, first + 3.0);
+      __m256d sum = _mm256_setzero_pd();
+      for (std::size_t l = 0; l < k; ++l) {
+        if (l == j && selfIsOne) {
+          sum = _mm256_add_pd(sum, one);
+          continue;
+        }
+        __m256d e = _mm256_add_pd(_mm256_set1_pd(dW[j * k + l]), _mm256_mul_pd(xd, _mm256_set1_pd(dL[j * k + l])));
+        e = _mm256_sub_pd(e, _mm256_set1_pd(lambda[l]));
+        e = _mm256_add_pd(e, lambdaJ);
+        e = _mm256_sub_pd(e, _mm256_set1_pd(lnT[l]));
+        e = _mm256_add_pd(e, tJ);
+        e = _mm256_blendv_pd(e, upperValue, _mm256_cmp_pd(e, upper, _CMP_GT_OQ));
+        e = _mm256_blendv_pd(e, lowerValue, _mm256_cmp_pd(e, lower, _CMP_LT_OQ));
+        sum = _mm256_add_pd(sum, inlineexp::expFour(e, table));
+      }
+      const __m256d p = _mm256_div_pd(one, sum);
+      if (x0 + 3 <= m) {
+        _mm256_storeu_pd(column + (x0 - 1), p);
+      } else {
+        alignas(32) double value[4];
+        _mm256_store_pd(value, p);
+        for (int x = x0; x <= m; ++x) column[x - 1] = value[x - x0];
+      }
+    }
+  }
+}
+#endif
+
 void expectationStep(std::span<const double> lambda, std::span<const double> weight, std::vector<double>& scratch,
                      Matrix<double>& posterior) {
 #ifdef TALLYFOLD_INLINE_EXP
+  if (inlineexp::expFourMatchesLibrary()) return expectationStepAvx2(lambda, weight, scratch, posterior);
   if (inlineexp::expMatchesLibrary()) return expectationStepFma(lambda, weight, scratch, posterior);
 #endif
   expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
@@ -196,21 +272,46 @@ struct FusedMeanStep {
   return __builtin_fma(p, s.yHi, t);  // = RN(p / b)
 }
 
-// The plain loop's steps and stopping rule. The loop keeps three values (the
-// one before the previous, the previous and the current); unrolled three
-// times they rotate through three variables and no value is copied on the
-// chain of dependent steps (the copy cost ~1 ns per step). A pause for a
-// stop request falls on a multiple of three steps, so always at the top of
-// a round, where the rotation is back in order and the round can resume.
-[[gnu::target("fma")]] double meanFixedPointFma(double a, double b, double tol, std::int64_t& steps,
-                                                const std::stop_token& stop) {
-  const FusedMeanStep step = fusedMeanStep(a, b);
-  double x0 = std::numeric_limits<double>::quiet_NaN();  // (before previous, previous, current)
+// Where a fixed point stands: the values before the previous, the previous
+// and the current, the steps taken and the step count of its next pause.
+struct ChainState {
+  double x0 = std::numeric_limits<double>::quiet_NaN();
   double x1 = 0.0;
   double x2 = 1.0;
-  double result = x2;
   std::int64_t n = 0;
-  std::int64_t limit = nextPause(n, stop);
+  std::int64_t limit = 0;
+};
+
+// One step of the plain loop's rules: false when the chain has ended (its
+// result is x2), else it has taken one more step.
+[[gnu::target("fma"), gnu::always_inline]] inline bool advanceChain(ChainState& c, const FusedMeanStep& s,
+                                                                    double tol, const std::stop_token& stop) {
+  if (!takesAnotherStep(c.x0, c.x1, c.x2, c.n, tol, c.limit)) {
+    if (!resumesAfterPause(c.x0, c.x1, c.x2, c.n, tol, c.limit, stop)) return false;
+    c.limit = nextPause(c.n, stop);
+  }
+  c.x0 = c.x1;
+  c.x1 = c.x2;
+  c.x2 = nextMean(s, c.x2);
+  ++c.n;
+  return true;
+}
+
+// The plain loop's steps and stopping rule, from a chain that has taken a
+// multiple of three steps. The loop keeps three values (the one before the
+// previous, the previous and the current); unrolled three times they rotate
+// through three variables and no value is copied on the chain of dependent
+// steps (the copy cost ~1 ns per step). A pause for a stop request falls on
+// a multiple of three steps, so always at the top of a round, where the
+// rotation is back in order and the round can resume.
+[[gnu::target("fma")]] double finishChainFma(const FusedMeanStep& step, ChainState c, double tol,
+                                             std::int64_t& steps, const std::stop_token& stop) {
+  double x0 = c.x0;
+  double x1 = c.x1;
+  double x2 = c.x2;
+  double result = x2;
+  std::int64_t n = c.n;
+  std::int64_t limit = c.limit;
   for (;;) {
     if (!takesAnotherStep(x0, x1, x2, n, tol, limit)) {
       if (resumesAfterPause(x0, x1, x2, n, tol, limit, stop)) {
@@ -239,6 +340,86 @@ struct FusedMeanStep {
   return result;
 }
 
+[[gnu::target("fma")]] double meanFixedPointFma(double a, double b, double tol, std::int64_t& steps,
+                                                const std::stop_token& stop) {
+  ChainState start;
+  start.limit = nextPause(0, stop);
+  return finishChainFma(fusedMeanStep(a, b), start, tol, steps, stop);
+}
+
+// Advances the lanes I..., one step each in turn, until one of them ends;
+// returns its index. The lanes are copied into locals so that they live in
+// registers.
+template <std::size_t N, std::size_t... I>
+[[gnu::target("fma")]] std::size_t advanceUntilOneEnds(std::array<ChainState, N>& lanes,
+                                                       const std::array<FusedMeanStep, N>& laneStep, double tol,
+                                                       const std::stop_token& stop, std::index_sequence<I...>) {
+  constexpr std::size_t w = sizeof...(I);
+  std::array<ChainState, w> c{lanes[I]...};
+  const std::array<FusedMeanStep, w> s{laneStep[I]...};
+  std::size_t ended = w;
+  while (ended == w) {
+    // Lanes after the one that ends wait for the next call.
+    (void)((advanceChain(c[I], s[I], tol, stop) || (ended = I, false)) && ...);
+  }
+  ((lanes[I] = c[I]), ...);
+  return ended;
+}
+
+// Several fixed points at once: each step of a chain waits for the one
+// before it, so one chain keeps the processor mostly idle; up to four chains
+// advanced in one loop overlap their latencies. Every chain takes exactly
+// the steps it takes alone. A finished chain leaves its lane to the next
+// waiting one; the last chain runs alone on the unrolled loop.
+[[gnu::target("fma")]] void meanFixedPointsFma(std::span<const FusedMeanStep> step, std::span<double> result,
+                                               double tol, std::int64_t& steps, const std::stop_token& stop) {
+  constexpr std::size_t width = 4;
+  std::array<ChainState, width> lane{};
+  std::array<FusedMeanStep, width> laneStep{};
+  std::array<std::size_t, width> chainOf{};
+  std::size_t active = 0;
+  std::size_t next = 0;
+  const auto fill = [&](std::size_t i) {
+    lane[i] = ChainState{};
+    lane[i].limit = nextPause(0, stop);
+    laneStep[i] = step[next];
+    chainOf[i] = next++;
+  };
+  while (active < width && next < step.size()) fill(active++);
+  while (active > 1 || (active == 1 && next < step.size())) {
+    std::size_t i = 0;
+    switch (active) {
+      case 4: i = advanceUntilOneEnds(lane, laneStep, tol, stop, std::make_index_sequence<4>{}); break;
+      case 3: i = advanceUntilOneEnds(lane, laneStep, tol, stop, std::make_index_sequence<3>{}); break;
+      case 2: i = advanceUntilOneEnds(lane, laneStep, tol, stop, std::make_index_sequence<2>{}); break;
+      default: i = advanceUntilOneEnds(lane, laneStep, tol, stop, std::make_index_sequence<1>{}); break;
+    }
+    result[chainOf[i]] = lane[i].x2;
+    steps += lane[i].n;
+    if (next < step.size()) {
+      fill(i);
+    } else {
+      --active;
+      lane[i] = lane[active];
+      laneStep[i] = laneStep[active];
+      chainOf[i] = chainOf[active];
+    }
+  }
+  if (active == 1) {
+    // Bring the chain to a multiple of three steps, where the unrolled loop
+    // starts its rounds.
+    ChainState& c = lane[0];
+    while (c.n % 3 != 0) {
+      if (!advanceChain(c, laneStep[0], tol, stop)) {
+        result[chainOf[0]] = c.x2;
+        steps += c.n;
+        return;
+      }
+    }
+    result[chainOf[0]] = finishChainFma(laneStep[0], c, tol, steps, stop);
+  }
+}
+
 bool fusedStepApplies(double a, double b) {
   constexpr double low = 0x1p-100;
   constexpr double high = 0x1p100;
@@ -257,6 +438,41 @@ double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64
   return meanFixedPointPlain(a, b, tol, steps, stop);
 }
 
+void truncatedMeanFixedPoints(std::span<const float> sumXfP, std::span<const float> sumFP, double tol,
+                              std::span<double> lambda, std::int64_t& steps, std::stop_token stop) {
+  const std::size_t k = lambda.size();
+  requireSameSize(sumXfP.size(), k, "truncatedMeanFixedPoints: sumXfP must have k entries");
+  requireSameSize(sumFP.size(), k, "truncatedMeanFixedPoints: sumFP must have k entries");
+#ifdef TALLYFOLD_FUSED_MEAN_STEP
+  std::vector<FusedMeanStep> fused;
+  std::vector<std::size_t> fusedIndex;
+  for (std::size_t j = 0; j < k; ++j) {
+    const double a = sumXfP[j];
+    const double b = sumFP[j];
+    if (fusedStepApplies(a, b)) {
+      fused.push_back(fusedMeanStep(a, b));
+      fusedIndex.push_back(j);
+    } else {
+      lambda[j] = meanFixedPointPlain(a, b, tol, steps, stop);
+    }
+  }
+  std::vector<double> fusedResult(fused.size());
+  meanFixedPointsFma(fused, fusedResult, tol, steps, stop);
+  for (std::size_t i = 0; i < fused.size(); ++i) lambda[fusedIndex[i]] = fusedResult[i];
+#else
+  for (std::size_t j = 0; j < k; ++j) lambda[j] = meanFixedPointPlain(sumXfP[j], sumFP[j], tol, steps, stop);
+#endif
+}
+
+void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
+                     bool lanes) {
+  requireSameSize(weight.size(), lambda.size(), "expectationStep: weight must have k entries");
+  requireSameSize(static_cast<std::size_t>(posterior.cols()), lambda.size(), "expectationStep: posterior must have k columns");
+  std::vector<double> scratch;
+  if (lanes) return expectationStep(lambda, weight, scratch, posterior);
+  expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
+}
+
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
                    std::span<double> lambda, FitCounters* counters, std::stop_token stop) {
   const int m = static_cast<int>(counts.size());
@@ -264,8 +480,9 @@ void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matri
   if (posterior.rows() != m || posterior.cols() < k) {
     throw std::invalid_argument("updateLambdas: posterior must be m x k");
   }
-  std::int64_t steps = 0;
-  for (int j = 1; j <= k && !stop.stop_requested(); ++j) {
+  std::vector<float> sumsXfP(static_cast<std::size_t>(k));
+  std::vector<float> sumsFP(static_cast<std::size_t>(k));
+  for (int j = 1; j <= k; ++j) {
     const double* p = posterior.column(j);
     double sumXfP = 0.0;
     double sumFP = 0.0;
@@ -274,9 +491,11 @@ void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matri
       sumXfP += static_cast<double>(static_cast<std::int64_t>(x) * counts[x - 1]) * p[x - 1];
       sumFP += f * p[x - 1];
     }
-    lambda[j - 1] =
-        truncatedMeanFixedPoint(static_cast<float>(sumXfP), static_cast<float>(sumFP), tol, steps, stop);
+    sumsXfP[static_cast<std::size_t>(j) - 1] = static_cast<float>(sumXfP);
+    sumsFP[static_cast<std::size_t>(j) - 1] = static_cast<float>(sumFP);
   }
+  std::int64_t steps = 0;
+  if (!stop.stop_requested()) truncatedMeanFixedPoints(sumsXfP, sumsFP, tol, lambda, steps, stop);
   if (counters != nullptr) counters->meanUpdateSteps += steps;
 }
 

@@ -64,12 +64,20 @@ void emFit(std::span<const std::int32_t> counts, double eps, std::span<const dou
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
            Matrix<double>& posterior, FitCounters* counters = nullptr, std::stop_token stop = {});
 
+// The E-step alone, as emFit forms it: posterior(x, j) = P(x, j) for
+// x = 1..posterior.rows() (posterior has k columns). `lanes` false takes the
+// loop that forms one value at a time with the library's exponential; the
+// result is the same bit for bit (tests compare the two).
+void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
+                     bool lanes = true);
+
 // New means from the posterior: for each component the fixed point of
 // lambda = (1 - e^-lambda) A / B, started from 1.0, with the posterior-
 // weighted sums A = sum x f(x) P(x, j) and B = sum f(x) P(x, j) rounded to
 // single precision; stops when a step changes lambda by at most tol (or at
-// meanUpdateStepLimit steps). tol >= 1 gives 1.0. A stop request ends it
-// between components and every meanUpdateCheckInterval steps of a fixed
+// meanUpdateStepLimit steps). tol >= 1 gives 1.0. The fixed points run
+// interleaved (truncatedMeanFixedPoints). A stop request ends it before the
+// fixed points start and every meanUpdateCheckInterval steps of a fixed
 // point; the means then mean nothing.
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
                    std::span<double> lambda, FitCounters* counters = nullptr, std::stop_token stop = {});
@@ -79,6 +87,13 @@ void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matri
 // iterate, which means nothing.
 double truncatedMeanFixedPoint(float sumXfP, float sumFP, double tol, std::int64_t& steps,
                                std::stop_token stop = {});
+
+// The fixed points of several components at once, lambda[j] from
+// (sumXfP[j], sumFP[j]), each bit for bit as truncatedMeanFixedPoint gives
+// it; adds every step taken to `steps`. The chains run interleaved, so the
+// processor overlaps their steps.
+void truncatedMeanFixedPoints(std::span<const float> sumXfP, std::span<const float> sumFP, double tol,
+                              std::span<double> lambda, std::int64_t& steps, std::stop_token stop = {});
 
 // Log-likelihood L of the mixture (no exponent clamping).
 double logLikelihood(std::span<const std::int32_t> counts, std::span<const double> lambda,

@@ -1,5 +1,6 @@
 #include "estimation/EMtrun_alg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "common/SinglePrecision.h"
 #include "common/StoppedResult.h"
 #include "data/CountTable.h"
+#include "numeric/InlineExp.h"
 
 namespace tallyfold {
 
@@ -25,6 +27,14 @@ constexpr double exponentReplacement = 699.0;
 // The parts of log p(x; lambda_j) x! that do not depend on theta:
 // base(x, j) = x ln lambda_j - ln(1 - e^-lambda_j) - lambda_j, kept for one
 // mixture while the gradient function is evaluated at many points.
+//
+// Where the four-lane exponential has the library's bits, D and D' are
+// formed four classes x at a time, one lane each: every lane takes the
+// scalar loop's operations over j in its order, and the quotients
+// f(x) / s(x) are added to the sum one by one in the order of x, so every
+// value is the scalar loop's. The lanes read base by component
+// (baseByComponent_, m rounded up to a multiple of four, the classes past m
+// repeating class m and never added).
 class GradientTerms {
  public:
   GradientTerms(std::span<const std::int32_t> counts, std::span<const double> lambda,
@@ -40,12 +50,26 @@ class GradientTerms {
         base_[i * k_ + j] = xd * lnL - lnT - lambda[j];
       }
     }
+#ifdef TALLYFOLD_INLINE_EXP
+    lanes_ = inlineexp::expFourMatchesLibrary() && !counts.empty();
+    if (lanes_) {
+      const std::size_t m = counts.size();
+      padded_ = (m + 3) / 4 * 4;
+      baseByComponent_.resize(padded_ * k_);
+      for (std::size_t j = 0; j < k_; ++j) {
+        for (std::size_t i = 0; i < padded_; ++i) baseByComponent_[j * padded_ + i] = base_[std::min(i, m - 1) * k_ + j];
+      }
+    }
+#endif
   }
 
   // D(theta): with t_j = log(p(x; lambda_j) / p(x; theta)), at most 699.
   double value(double theta) const {
     const double lnTheta = std::log(theta);
     const double lnTTheta = std::log(1.0 - std::exp(-theta));
+#ifdef TALLYFOLD_INLINE_EXP
+    if (lanes_) return valueLanes(theta, lnTheta, lnTTheta) / n_;
+#endif
     double sum = 0.0;
     for (std::size_t i = 0; i < counts_.size(); ++i) {
       const double xd = static_cast<double>(i + 1);
@@ -67,6 +91,9 @@ class GradientTerms {
     const double e = std::exp(theta);
     const double twoLnEm1 = 2.0 * std::log(e - 1.0);
     const double lnTheta = std::log(theta);
+#ifdef TALLYFOLD_INLINE_EXP
+    if (lanes_) return slopeLanes(theta, e, twoLnEm1, lnTheta) / n_;
+#endif
     double sum = 0.0;
     for (std::size_t i = 0; i < counts_.size(); ++i) {
       const double xd = static_cast<double>(i + 1);
@@ -84,6 +111,79 @@ class GradientTerms {
   }
 
  private:
+#ifdef TALLYFOLD_INLINE_EXP
+  // The classes 4b+1 .. 4b+4 as doubles, and their counts.
+  [[gnu::target("avx2,fma")]] static __m256d classes(std::size_t i0) {
+    const double x0 = static_cast<double>(i0 + 1);
+    return _mm256_setr_pd(x0, x0 + 1.0, x0 + 2.0, x0 + 3.0);
+  }
+
+  // Adds f(x) / s(x) of the lanes that are classes, in the order of x.
+  static void addInOrder(double& sum, const double* quotient, std::size_t i0, std::size_t m) {
+    for (std::size_t lane = 0; lane < 4 && i0 + lane < m; ++lane) sum += quotient[lane];
+  }
+
+  [[gnu::target("avx2,fma")]] __m256d countsOf(std::size_t i0) const {
+    alignas(32) double f[4];
+    for (std::size_t lane = 0; lane < 4; ++lane) {
+      f[lane] = static_cast<double>(counts_[std::min(i0 + lane, counts_.size() - 1)]);
+    }
+    return _mm256_load_pd(f);
+  }
+
+  [[gnu::target("avx2,fma")]] double valueLanes(double theta, double lnTheta, double lnTTheta) const {
+    const inlineexp::Table& table = inlineexp::table();
+    const __m256d bound = _mm256_set1_pd(exponentBound);
+    const __m256d replacement = _mm256_set1_pd(exponentReplacement);
+    const __m256d thetaV = _mm256_set1_pd(theta);
+    const __m256d lnThetaV = _mm256_set1_pd(lnTheta);
+    const __m256d lnTThetaV = _mm256_set1_pd(lnTTheta);
+    double sum = 0.0;
+    for (std::size_t i0 = 0; i0 < counts_.size(); i0 += 4) {
+      const __m256d xLnTheta = _mm256_mul_pd(classes(i0), lnThetaV);
+      __m256d s = _mm256_setzero_pd();
+      for (std::size_t j = 0; j < k_; ++j) {
+        __m256d t = _mm256_add_pd(_mm256_loadu_pd(&baseByComponent_[j * padded_ + i0]), thetaV);
+        t = _mm256_add_pd(_mm256_sub_pd(t, xLnTheta), lnTThetaV);
+        t = _mm256_blendv_pd(t, replacement, _mm256_cmp_pd(t, bound, _CMP_GT_OQ));
+        s = _mm256_add_pd(s, _mm256_mul_pd(_mm256_set1_pd(weight_[j]), inlineexp::expFour(t, table)));
+      }
+      alignas(32) double quotient[4];
+      _mm256_store_pd(quotient, _mm256_div_pd(countsOf(i0), s));
+      addInOrder(sum, quotient, i0, counts_.size());
+    }
+    return sum;
+  }
+
+  [[gnu::target("avx2,fma")]] double slopeLanes(double theta, double e, double twoLnEm1, double lnTheta) const {
+    const inlineexp::Table& table = inlineexp::table();
+    const __m256d bound = _mm256_set1_pd(exponentBound);
+    const __m256d replacement = _mm256_set1_pd(exponentReplacement);
+    const __m256d twoLnEm1V = _mm256_set1_pd(twoLnEm1);
+    double sum = 0.0;
+    for (std::size_t i0 = 0; i0 < counts_.size(); i0 += 4) {
+      const __m256d xd = classes(i0);
+      const __m256d mx = _mm256_sub_pd(_mm256_mul_pd(_mm256_sub_pd(xd, _mm256_set1_pd(theta)), _mm256_set1_pd(e)), xd);
+      const __m256d powerLn = _mm256_mul_pd(_mm256_sub_pd(xd, _mm256_set1_pd(1.0)), _mm256_set1_pd(lnTheta));
+      __m256d s = _mm256_setzero_pd();
+      for (std::size_t j = 0; j < k_; ++j) {
+        __m256d t = _mm256_sub_pd(_mm256_add_pd(_mm256_loadu_pd(&baseByComponent_[j * padded_ + i0]), twoLnEm1V),
+                                  powerLn);
+        t = _mm256_blendv_pd(t, replacement, _mm256_cmp_pd(t, bound, _CMP_GT_OQ));
+        const __m256d term = _mm256_mul_pd(_mm256_set1_pd(weight_[j]), inlineexp::expFour(t, table));
+        s = _mm256_add_pd(s, _mm256_div_pd(term, mx));
+      }
+      alignas(32) double quotient[4];
+      _mm256_store_pd(quotient, _mm256_div_pd(countsOf(i0), s));
+      addInOrder(sum, quotient, i0, counts_.size());
+    }
+    return sum;
+  }
+
+  bool lanes_ = false;
+  std::size_t padded_ = 0;
+  std::vector<double> baseByComponent_;
+#endif
   std::span<const std::int32_t> counts_;
   std::span<const double> weight_;
   std::size_t k_;

@@ -42,6 +42,32 @@ bool agreesOnSpread() {
   return true;
 }
 
+// The four-lane exponential on the same spread, each argument in every lane
+// beside three others from elsewhere in the spread (the outside range too).
+[[gnu::target("avx2,fma")]] bool fourAgreesOnSpread() {
+  const Table& t = table();
+  for (int i = 0; i < 4096; ++i) {
+    const double magnitude = std::exp2(-60.0 + 70.0 * i / 4096.0);  // 2^-60 .. 2^10
+    alignas(32) double x[4] = {-magnitude, magnitude, -magnitude * 0.75, magnitude * 1.3};
+    alignas(32) double y[4];
+    _mm256_store_pd(y, expFour(_mm256_load_pd(x), t));
+    for (int lane = 0; lane < 4; ++lane) {
+      if (y[lane] != std::exp(x[lane])) return false;
+    }
+  }
+  // The large-argument case more densely, every table entry of both signs.
+  for (int i = 0; i < 4096; ++i) {
+    const double magnitude = mainRangeHigh + (largeRangeHigh - mainRangeHigh) * i / 4096.0;
+    alignas(32) double x[4] = {-magnitude, magnitude, 1.0, -magnitude};
+    alignas(32) double y[4];
+    _mm256_store_pd(y, expFour(_mm256_load_pd(x), t));
+    for (int lane = 0; lane < 4; ++lane) {
+      if (y[lane] != std::exp(x[lane])) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 const Table& table() {
@@ -53,6 +79,16 @@ const Table& table() {
 bool expMatchesLibrary() {
 #ifdef TALLYFOLD_INLINE_EXP
   static const bool agrees = __builtin_cpu_supports("fma") != 0 && agreesOnSpread();
+  return agrees;
+#else
+  return false;
+#endif
+}
+
+bool expFourMatchesLibrary() {
+#ifdef TALLYFOLD_INLINE_EXP
+  static const bool agrees =
+      expMatchesLibrary() && __builtin_cpu_supports("avx2") != 0 && fourAgreesOnSpread();
   return agrees;
 #else
   return false;

@@ -175,6 +175,63 @@ TEST(UpdateLambdas, FastLoopGivesTheBitsOfThePlainArithmetic) {
   }
 }
 
+TEST(UpdateLambdas, InterleavedFixedPointsGiveEachSolvesBitsAndSteps) {
+  // Sets of 1 to 9 chains (more than the interleave is wide, so lanes are
+  // refilled) of very different lengths, mixing fused chains with plain ones
+  // (sums below 2^-100), with and without a token that pauses them.
+  std::mt19937 rng(20261209);
+  std::uniform_real_distribution<float> nearOne(1.0f, 1.0001f);
+  std::uniform_real_distribution<float> wide(1.0f, 40.0f);
+  std::uniform_real_distribution<float> scale(0.01f, 5000.0f);
+  std::stop_source source;
+  const double tol = 0.5 * defaultEps * 0.005;
+  for (int set = 0; set < 18; ++set) {
+    const std::size_t k = 1 + static_cast<std::size_t>(set % 9);
+    std::vector<float> a(k);
+    std::vector<float> b(k);
+    for (std::size_t j = 0; j < k; ++j) {
+      b[j] = (set + j) % 7 == 3 ? 1.0e-35f : scale(rng);
+      a[j] = b[j] * (j % 3 == 1 ? wide(rng) : nearOne(rng));
+    }
+    std::int64_t expectedSteps = 0;
+    Vec expected(k);
+    for (std::size_t j = 0; j < k; ++j) expected[j] = truncatedMeanFixedPoint(a[j], b[j], tol, expectedSteps);
+    Vec lambda(k);
+    std::int64_t steps = 0;
+    truncatedMeanFixedPoints(a, b, tol, lambda, steps, set % 2 == 0 ? std::stop_token{} : source.get_token());
+    for (std::size_t j = 0; j < k; ++j) EXPECT_TRUE(sameBits(lambda[j], expected[j])) << set << " " << j;
+    EXPECT_EQ(steps, expectedSteps) << set;
+  }
+}
+
+TEST(ExpectationStep, LanesGiveTheBitsOfTheOneValueLoop) {
+  // Mixtures of 1 to 11 components (full and partial lane blocks), means
+  // from near zero to far beyond the table (clamped exponents, the large
+  // range of the exponential), a zero weight (NaN posteriors) now and then.
+  std::mt19937 rng(99);
+  std::uniform_real_distribution<double> logMean(std::log(1.0e-4), std::log(400.0));
+  std::uniform_real_distribution<double> share(0.0, 1.0);
+  for (int set = 0; set < 44; ++set) {
+    const std::size_t k = 1 + static_cast<std::size_t>(set % 11);
+    Vec lambda(k);
+    Vec weight(k);
+    for (std::size_t j = 0; j < k; ++j) {
+      lambda[j] = std::exp(logMean(rng));
+      weight[j] = set % 13 == 5 && j == 0 ? 0.0 : share(rng);
+    }
+    const int m = 1 + set * 7;
+    Matrix<double> lanes(m, static_cast<int>(k));
+    Matrix<double> scalar(m, static_cast<int>(k));
+    expectationStep(lambda, weight, lanes);
+    expectationStep(lambda, weight, scalar, false);
+    for (int x = 1; x <= m; ++x) {
+      for (int j = 1; j <= static_cast<int>(k); ++j) {
+        ASSERT_TRUE(sameBits(lanes(x, j), scalar(x, j))) << set << " " << x << " " << j;
+      }
+    }
+  }
+}
+
 TEST(UpdateLambdas, StepLimitEndsALoopThatCannotConverge) {
   // All mass in class 1 (a = b) sends the mean to zero like 2/n: no step is
   // within a negative tolerance, and no value repeats.

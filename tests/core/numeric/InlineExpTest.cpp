@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -62,6 +63,36 @@ TEST_F(InlineExp, EveryArgumentOutsideTheMainRangeGoesToTheLibrary) {
     EXPECT_TRUE(sameBits(expFma(x, t), std::exp(x))) << x;
   }
   EXPECT_TRUE(std::isnan(expFma(std::numeric_limits<double>::quiet_NaN(), t)));
+}
+
+[[gnu::target("avx2,fma")]] void fourLanes(const double* x, double* y) {
+  _mm256_storeu_pd(y, expFour(_mm256_loadu_pd(x), table()));
+}
+
+TEST_F(InlineExp, FourLanesGiveTheLibrarysBitsInEveryLaneAndRange) {
+  // Random arguments over the main, large and near-zero ranges mixed in one
+  // vector, and the special values beside ordinary ones.
+  if (__builtin_cpu_supports("avx2") == 0) GTEST_SKIP() << "no AVX2 on this processor";
+  ASSERT_TRUE(expFourMatchesLibrary());
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> logSize(std::log(0x1p-60), std::log(2000.0));
+  std::uniform_real_distribution<double> large(mainRangeHigh, largeRangeHigh);
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < 500'000; ++i) {
+    double x[4];
+    for (int lane = 0; lane < 4; ++lane) {
+      const double size = (i + lane) % 3 == 0 ? large(rng) : std::exp(logSize(rng));
+      x[lane] = ((i >> lane) & 1) != 0 ? size : -size;
+    }
+    if (i < 14) {
+      x[i % 4] = std::array{0.0, -0.0, 705.0, -700.0, 710.0, -745.2, inf, -inf, nan, 1e-300, 708.0, -708.0, -746.0,
+                            -1.0e5}[i];
+    }
+    double y[4];
+    fourLanes(x, y);
+    for (int lane = 0; lane < 4; ++lane) ASSERT_TRUE(sameBits(y[lane], std::exp(x[lane]))) << x[lane];
+  }
 }
 #endif
 
