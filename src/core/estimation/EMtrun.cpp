@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/HelperThreads.h"
 #include "common/SinglePrecision.h"
 #include "data/CountTable.h"
 #include "numeric/InlineExp.h"
@@ -24,18 +25,23 @@ void requireSameSize(std::size_t a, std::size_t b, const char* what) {
 // ln(1 - e^-lambda), the log of the zero-truncation factor.
 double logTruncation(double lambda) { return std::log(1.0 - std::exp(-lambda)); }
 
-// Posterior P(x, j) = 1 / sum_l exp(e_l), with e_l the log of
-// w_l p(x; lambda_l) / (w_j p(x; lambda_j)) formed from logarithms, so that
-// neither x! nor lambda^x is ever formed. e_l is clamped before the exp:
-// above 705 it becomes 700, below -705 it becomes -700. Exp is std::exp or
-// its inlined equal.
-template <class Exp>
-[[gnu::always_inline]] inline void expectationStepWith(const Exp& exp, std::span<const double> lambda,
-                                                       std::span<const double> weight, std::vector<double>& scratch,
-                                                       Matrix<double>& posterior) {
+// The logarithms the posteriors are formed from, once per E-step: ln w_j,
+// ln lambda_j and ln(1 - e^-lambda_j), and for the lanes the differences
+// ln w_l - ln w_j and ln lambda_l - ln lambda_j (the scalar loop forms the
+// same differences with the same operations, so they have the same values).
+struct PosteriorTerms {
+  std::size_t k = 0;
+  const double* lnW = nullptr;
+  const double* lnL = nullptr;
+  const double* lnT = nullptr;
+  const double* dW = nullptr;  // dW[j k + l] = ln w_l - ln w_j
+  const double* dL = nullptr;
+};
+
+PosteriorTerms posteriorTerms(std::span<const double> lambda, std::span<const double> weight,
+                              std::vector<double>& scratch, bool differences) {
   const std::size_t k = lambda.size();
-  const int m = posterior.rows();
-  scratch.resize(3 * k);
+  scratch.resize(3 * k + (differences ? 2 * k * k : 0));
   double* lnW = scratch.data();
   double* lnL = lnW + k;
   double* lnT = lnL + k;
@@ -44,14 +50,45 @@ template <class Exp>
     lnL[j] = std::log(lambda[j]);
     lnT[j] = logTruncation(lambda[j]);
   }
-  for (int x = 1; x <= m; ++x) {
+  PosteriorTerms terms{k, lnW, lnL, lnT, nullptr, nullptr};
+  if (!differences) return terms;
+  double* dW = lnT + k;
+  double* dL = dW + k * k;
+  for (std::size_t j = 0; j < k; ++j) {
+    for (std::size_t l = 0; l < k; ++l) {
+      dW[j * k + l] = lnW[l] - lnW[j];
+      dL[j * k + l] = lnL[l] - lnL[j];
+    }
+  }
+  terms.dW = dW;
+  terms.dL = dL;
+  return terms;
+}
+
+// The term l = j is exactly exp(0) = 1 whenever its parts are finite;
+// otherwise (a zero weight gives -inf - -inf) it is computed like the others
+// and carries its NaN into the sum.
+inline bool selfTermIsOne(const PosteriorTerms& t, std::span<const double> lambda, std::size_t j) {
+  return std::isfinite(t.lnW[j]) && std::isfinite(t.lnL[j]) && std::isfinite(t.lnT[j]) && std::isfinite(lambda[j]);
+}
+
+// Posterior P(x, j) = 1 / sum_l exp(e_l), with e_l the log of
+// w_l p(x; lambda_l) / (w_j p(x; lambda_j)) formed from logarithms, so that
+// neither x! nor lambda^x is ever formed. e_l is clamped before the exp:
+// above 705 it becomes 700, below -705 it becomes -700. Exp is std::exp or
+// its inlined equal. Rows xFirst..xLast; each value depends on its x alone.
+template <class Exp>
+[[gnu::always_inline]] inline void posteriorRowsWith(const Exp& exp, std::span<const double> lambda,
+                                                     const PosteriorTerms& t, Matrix<double>& posterior, int xFirst,
+                                                     int xLast) {
+  const std::size_t k = t.k;
+  const double* lnW = t.lnW;
+  const double* lnL = t.lnL;
+  const double* lnT = t.lnT;
+  for (int x = xFirst; x <= xLast; ++x) {
     const double xd = x;
     for (std::size_t j = 0; j < k; ++j) {
-      // The term l = j is exactly exp(0) = 1 whenever its parts are finite;
-      // otherwise (a zero weight gives -inf - -inf) it is computed like the
-      // others and carries its NaN into the sum.
-      const bool selfIsOne = std::isfinite(lnW[j]) && std::isfinite(lnL[j]) && std::isfinite(lnT[j]) &&
-                             std::isfinite(lambda[j]);
+      const bool selfIsOne = selfTermIsOne(t, lambda, j);
       double sum = 0.0;
       for (std::size_t l = 0; l < k; ++l) {
         if (l == j && selfIsOne) {
@@ -75,60 +112,47 @@ struct LibraryExp {
   double operator()(double x) const { return std::exp(x); }
 };
 
+void posteriorRowsLibrary(std::span<const double> lambda, const PosteriorTerms& t, Matrix<double>& posterior,
+                          int xFirst, int xLast) {
+  posteriorRowsWith(LibraryExp{}, lambda, t, posterior, xFirst, xLast);
+}
+
 #ifdef TALLYFOLD_INLINE_EXP
 struct InlinedExp {
   const inlineexp::Table* table;
   [[gnu::target("fma")]] double operator()(double x) const { return inlineexp::expFma(x, *table); }
 };
 
-[[gnu::target("fma")]] void expectationStepFma(std::span<const double> lambda, std::span<const double> weight,
-                                               std::vector<double>& scratch, Matrix<double>& posterior) {
-  expectationStepWith(InlinedExp{&inlineexp::table()}, lambda, weight, scratch, posterior);
+[[gnu::target("fma")]] void posteriorRowsFma(std::span<const double> lambda, const PosteriorTerms& t,
+                                             Matrix<double>& posterior, int xFirst, int xLast) {
+  posteriorRowsWith(InlinedExp{&inlineexp::table()}, lambda, t, posterior, xFirst, xLast);
 }
-#endif
 
-#ifdef TALLYFOLD_INLINE_EXP
 // The same posteriors four classes x at a time, one lane each: every lane
 // forms e_l with the scalar loop's operations in its order, and adds the
-// terms l = 1..k in that order, so each P(x, j) has the scalar bits. The
-// differences of ln w and ln lambda do not depend on x and are formed once
-// (the same operations, so the same values). Lanes past m are formed and
-// not stored.
-[[gnu::target("avx2,fma")]] void expectationStepAvx2(std::span<const double> lambda, std::span<const double> weight,
-                                                     std::vector<double>& scratch, Matrix<double>& posterior) {
-  const std::size_t k = lambda.size();
-  const int m = posterior.rows();
-  if (k == 0 || m == 0) return;
+// terms l = 1..k in that order, so each P(x, j) has the scalar bits. Rows
+// from xFirst in blocks of four up to xLast; lanes past xLast are formed
+// and not stored.
+[[gnu::target("avx2,fma")]] void posteriorRowsAvx2(std::span<const double> lambda, const PosteriorTerms& t,
+                                                   Matrix<double>& posterior, int xFirst, int xLast) {
+  const std::size_t k = t.k;
   const inlineexp::Table& table = inlineexp::table();
-  scratch.resize(3 * k + 2 * k * k);
-  double* lnW = scratch.data();
-  double* lnL = lnW + k;
-  double* lnT = lnL + k;
-  double* dW = lnT + k;  // dW[j k + l] = ln w_l - ln w_j
-  double* dL = dW + k * k;
-  for (std::size_t j = 0; j < k; ++j) {
-    lnW[j] = std::log(weight[j]);
-    lnL[j] = std::log(lambda[j]);
-    lnT[j] = logTruncation(lambda[j]);
-  }
-  for (std::size_t j = 0; j < k; ++j) {
-    for (std::size_t l = 0; l < k; ++l) {
-      dW[j * k + l] = lnW[l] - lnW[j];
-      dL[j * k + l] = lnL[l] - lnL[j];
-    }
-  }
+  const double* lnT = t.lnT;
+  const double* dW = t.dW;
+  const double* dL = t.dL;
   const __m256d upper = _mm256_set1_pd(705.0);
   const __m256d lower = _mm256_set1_pd(-705.0);
   const __m256d upperValue = _mm256_set1_pd(700.0);
   const __m256d lowerValue = _mm256_set1_pd(-700.0);
   const __m256d one = _mm256_set1_pd(1.0);
+  const __m256d expOfUpperValue = inlineexp::expFour(upperValue, table);
+  const __m256d expOfLowerValue = inlineexp::expFour(lowerValue, table);
   for (std::size_t j = 0; j < k; ++j) {
-    const bool selfIsOne = std::isfinite(lnW[j]) && std::isfinite(lnL[j]) && std::isfinite(lnT[j]) &&
-                           std::isfinite(lambda[j]);
+    const bool selfIsOne = selfTermIsOne(t, lambda, j);
     const __m256d lambdaJ = _mm256_set1_pd(lambda[j]);
     const __m256d tJ = _mm256_set1_pd(lnT[j]);
     double* column = posterior.column(static_cast<int>(j) + 1);
-    for (int x0 = 1; x0 <= m; x0 += 4) {
+    for (int x0 = xFirst; x0 <= xLast; x0 += 4) {
       const double first = x0;
       const __m256d xd = _mm256_setr_pd(first, first + 1.0, first + 2.0, first + 3.0);
       __m256d sum = _mm256_setzero_pd();
@@ -142,30 +166,65 @@ struct InlinedExp {
         e = _mm256_add_pd(e, lambdaJ);
         e = _mm256_sub_pd(e, _mm256_set1_pd(lnT[l]));
         e = _mm256_add_pd(e, tJ);
-        e = _mm256_blendv_pd(e, upperValue, _mm256_cmp_pd(e, upper, _CMP_GT_OQ));
-        e = _mm256_blendv_pd(e, lowerValue, _mm256_cmp_pd(e, lower, _CMP_LT_OQ));
+        const __m256d above = _mm256_cmp_pd(e, upper, _CMP_GT_OQ);
+        const __m256d below = _mm256_cmp_pd(e, lower, _CMP_LT_OQ);
+        // Where all four lanes are clamped (components far apart, a class
+        // far from one of them) the exponential is a known value.
+        if (_mm256_movemask_pd(below) == 0xF) {
+          sum = _mm256_add_pd(sum, expOfLowerValue);
+          continue;
+        }
+        if (_mm256_movemask_pd(above) == 0xF) {
+          sum = _mm256_add_pd(sum, expOfUpperValue);
+          continue;
+        }
+        e = _mm256_blendv_pd(e, upperValue, above);
+        e = _mm256_blendv_pd(e, lowerValue, below);
         sum = _mm256_add_pd(sum, inlineexp::expFour(e, table));
       }
       const __m256d p = _mm256_div_pd(one, sum);
-      if (x0 + 3 <= m) {
+      if (x0 + 3 <= xLast) {
         _mm256_storeu_pd(column + (x0 - 1), p);
       } else {
         alignas(32) double value[4];
         _mm256_store_pd(value, p);
-        for (int x = x0; x <= m; ++x) column[x - 1] = value[x - x0];
+        for (int x = x0; x <= xLast; ++x) column[x - 1] = value[x - x0];
       }
     }
   }
 }
 #endif
 
+// Below this many exponentials per E-step (m k^2) the classes are not
+// shared with helper threads: the handoff would cost more than it saves.
+constexpr std::int64_t sharedEStepWork = 4096;
+
 void expectationStep(std::span<const double> lambda, std::span<const double> weight, std::vector<double>& scratch,
-                     Matrix<double>& posterior) {
+                     Matrix<double>& posterior, HelperThreads* helpers, bool lanes = true) {
+  const std::size_t k = lambda.size();
+  const int m = posterior.rows();
+  if (k == 0 || m == 0) return;
+  using Rows = void (*)(std::span<const double>, const PosteriorTerms&, Matrix<double>&, int, int);
+  Rows rows = posteriorRowsLibrary;
 #ifdef TALLYFOLD_INLINE_EXP
-  if (inlineexp::expFourMatchesLibrary()) return expectationStepAvx2(lambda, weight, scratch, posterior);
-  if (inlineexp::expMatchesLibrary()) return expectationStepFma(lambda, weight, scratch, posterior);
+  if (lanes && inlineexp::expFourMatchesLibrary()) {
+    rows = posteriorRowsAvx2;
+  } else if (lanes && inlineexp::expMatchesLibrary()) {
+    rows = posteriorRowsFma;
+  }
 #endif
-  expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
+  const PosteriorTerms terms = posteriorTerms(lambda, weight, scratch, rows != posteriorRowsLibrary);
+  const std::int64_t work = static_cast<std::int64_t>(m) * static_cast<std::int64_t>(k * k);
+  if (helpers == nullptr || helpers->count() == 1 || work < sharedEStepWork) return rows(lambda, terms, posterior, 1, m);
+  // Contiguous blocks of whole four-class groups, a few per thread, so that
+  // a thread that comes late finds parts left to take.
+  const int groups = (m + 3) / 4;
+  const int parts = std::min(groups, 4 * helpers->count());
+  helpers->run(parts, [&](int part) {
+    const int firstGroup = groups * part / parts;
+    const int endGroup = groups * (part + 1) / parts;
+    if (firstGroup < endGroup) rows(lambda, terms, posterior, 4 * firstGroup + 1, std::min(m, 4 * endGroup));
+  });
 }
 
 // The fixed point lambda = (1 - e^-lambda) a / b from lambda = 1.0, exactly
@@ -465,12 +524,11 @@ void truncatedMeanFixedPoints(std::span<const float> sumXfP, std::span<const flo
 }
 
 void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
-                     bool lanes) {
+                     bool lanes, HelperThreads* helpers) {
   requireSameSize(weight.size(), lambda.size(), "expectationStep: weight must have k entries");
   requireSameSize(static_cast<std::size_t>(posterior.cols()), lambda.size(), "expectationStep: posterior must have k columns");
   std::vector<double> scratch;
-  if (lanes) return expectationStep(lambda, weight, scratch, posterior);
-  expectationStepWith(LibraryExp{}, lambda, weight, scratch, posterior);
+  expectationStep(lambda, weight, scratch, posterior, helpers, lanes);
 }
 
 void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matrix<double>& posterior,
@@ -501,7 +559,7 @@ void updateLambdas(std::span<const std::int32_t> counts, double tol, const Matri
 
 void emFit(std::span<const std::int32_t> counts, double eps, std::span<const double> lambdaIn,
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
-           Matrix<double>& posterior, FitCounters* counters, std::stop_token stop) {
+           Matrix<double>& posterior, FitCounters* counters, std::stop_token stop, HelperThreads* helpers) {
   const std::size_t k = lambdaIn.size();
   requireSameSize(weightIn.size(), k, "emFit: weightIn must have k entries");
   requireSameSize(lambda.size(), k, "emFit: lambda must have k entries");
@@ -524,7 +582,7 @@ void emFit(std::span<const std::int32_t> counts, double eps, std::span<const dou
   std::int32_t iteration = 0;
   while (std::fabs(maxChange) > eps) {
     if (iteration > emIterationLimit || stop.stop_requested()) break;
-    expectationStep(lambda, weight, scratch, posterior);
+    expectationStep(lambda, weight, scratch, posterior, helpers);
     for (std::size_t j = 0; j < k; ++j) {
       const double* p = posterior.column(static_cast<int>(j) + 1);
       double sum = 0.0;

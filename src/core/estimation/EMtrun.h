@@ -16,6 +16,7 @@
 #include <span>
 #include <stop_token>
 
+#include "common/HelperThreads.h"
 #include "common/Matrix.h"
 
 namespace tallyfold {
@@ -60,16 +61,22 @@ static_assert(meanUpdateCheckInterval % 3 == 0);
 // once it is seen the fit ends at once and its out arrays mean nothing (the
 // caller tells by stop.stop_requested()). Without a request every bit is as
 // without a token.
+//
+// With `helpers` (more than one thread) the E-step's classes x are shared
+// among its threads where the table is large enough to pay; every value is
+// formed by the same operations on whichever thread, so the bits do not
+// depend on the number of threads.
 void emFit(std::span<const std::int32_t> counts, double eps, std::span<const double> lambdaIn,
            std::span<const double> weightIn, std::span<double> lambda, std::span<double> weight,
-           Matrix<double>& posterior, FitCounters* counters = nullptr, std::stop_token stop = {});
+           Matrix<double>& posterior, FitCounters* counters = nullptr, std::stop_token stop = {},
+           HelperThreads* helpers = nullptr);
 
 // The E-step alone, as emFit forms it: posterior(x, j) = P(x, j) for
 // x = 1..posterior.rows() (posterior has k columns). `lanes` false takes the
 // loop that forms one value at a time with the library's exponential; the
-// result is the same bit for bit (tests compare the two).
+// result is the same bit for bit (tests compare the two), as with helpers.
 void expectationStep(std::span<const double> lambda, std::span<const double> weight, Matrix<double>& posterior,
-                     bool lanes = true);
+                     bool lanes = true, HelperThreads* helpers = nullptr);
 
 // New means from the posterior: for each component the fixed point of
 // lambda = (1 - e^-lambda) A / B, started from 1.0, with the posterior-

@@ -405,6 +405,7 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
   std::vector<double> trialLambda;
   std::vector<double> trialWeight;
   Matrix<double> trialPosterior;
+  HelperThreads helpers(threadsOfSetting(settings.threads));
 
   const auto finishWith = [&]() -> SearchResult& {
     result.numComponents = static_cast<std::int32_t>(lambda.size());
@@ -428,7 +429,7 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
     if (stop.stop_requested()) return stoppedResult<SearchResult>();
     say(listDirected());
     say(listDirected("**** Start EM ****"));
-    emFit(counts, eps, lambda, weight, lambda, weight, posterior, &counters, stop);
+    emFit(counts, eps, lambda, weight, lambda, weight, posterior, &counters, stop, &helpers);
     if (stop.stop_requested()) return stoppedResult<SearchResult>();
 
     const std::size_t k = lambda.size();
@@ -458,7 +459,8 @@ SearchResult componentSearch(std::span<const std::int32_t> counts, const SearchS
       trialPosterior = posterior;
       trialLambda[static_cast<std::size_t>(replaceIndex) - 1] = candidateLambda;
       const double l1 = logLikelihood(counts, lambda, weight);
-      emFit(counts, halfEps, trialLambda, trialWeight, trialLambda, trialWeight, trialPosterior, &counters, stop);
+      emFit(counts, halfEps, trialLambda, trialWeight, trialLambda, trialWeight, trialPosterior, &counters, stop,
+            &helpers);
       if (stop.stop_requested()) return stoppedResult<SearchResult>();
       const double l2 = logLikelihood(counts, trialLambda, trialWeight);
       if (!(l1 + halfEps < l2)) break;

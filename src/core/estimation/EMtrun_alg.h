@@ -29,6 +29,9 @@ struct SearchSettings {
   double exactness;            // convergence bound eps of the EM fits and of the search
   StopCriterion stopCriterion;  // NPMLE, BIC or MAX
   std::int32_t maxComponents;  // the k at which MAX stops
+  // Threads that share each E-step's classes (0: every core). The fits of a
+  // bootstrap or a study keep 1: their replicates already fill the cores.
+  std::int32_t threads = 1;
 };
 
 // One recorded fit of k components (k = lambda.size()). n0 and nall are

@@ -12,15 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/HelperThreads.h"
 #include "numeric/ErrorReporting.h"
 
 namespace tallyfold {
 
-int replicateThreads(int threads) {
-  if (threads >= 1) return threads;
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : static_cast<int>(cores);
-}
+int replicateThreads(int threads) { return threadsOfSetting(threads); }
 
 int replicatesInFlight(int threads) { return threads <= 1 ? 1 : 2 * threads; }
 

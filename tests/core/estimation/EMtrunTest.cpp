@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <stop_token>
+#include <tuple>
 #include <vector>
 
 #include "common/SinglePrecision.h"
@@ -211,6 +212,8 @@ TEST(ExpectationStep, LanesGiveTheBitsOfTheOneValueLoop) {
   std::mt19937 rng(99);
   std::uniform_real_distribution<double> logMean(std::log(1.0e-4), std::log(400.0));
   std::uniform_real_distribution<double> share(0.0, 1.0);
+  HelperThreads two(2);
+  HelperThreads three(3);
   for (int set = 0; set < 44; ++set) {
     const std::size_t k = 1 + static_cast<std::size_t>(set % 11);
     Vec lambda(k);
@@ -224,11 +227,41 @@ TEST(ExpectationStep, LanesGiveTheBitsOfTheOneValueLoop) {
     Matrix<double> scalar(m, static_cast<int>(k));
     expectationStep(lambda, weight, lanes);
     expectationStep(lambda, weight, scalar, false);
+    // The classes shared among threads (the larger sets), on lanes and not.
+    Matrix<double> shared(m, static_cast<int>(k));
+    Matrix<double> sharedScalar(m, static_cast<int>(k));
+    expectationStep(lambda, weight, shared, true, set % 2 == 0 ? &two : &three);
+    expectationStep(lambda, weight, sharedScalar, false, &three);
     for (int x = 1; x <= m; ++x) {
       for (int j = 1; j <= static_cast<int>(k); ++j) {
         ASSERT_TRUE(sameBits(lanes(x, j), scalar(x, j))) << set << " " << x << " " << j;
+        ASSERT_TRUE(sameBits(shared(x, j), scalar(x, j))) << set << " " << x << " " << j;
+        ASSERT_TRUE(sameBits(sharedScalar(x, j), scalar(x, j))) << set << " " << x << " " << j;
       }
     }
+  }
+}
+
+TEST(EmFit, SharingTheClassesAmongThreadsKeepsEveryBit) {
+  // 72 long-tailed classes and eight components: 72 * 8^2 exponentials an
+  // E-step, enough for the classes to be shared among the threads.
+  std::vector<std::int32_t> counts(72);
+  for (int x = 1; x <= 72; ++x) counts[x - 1] = static_cast<std::int32_t>(std::lround(900.0 * std::pow(0.93, x)) + x % 3);
+  const Vec start{0.3, 1.0, 2.0, 5.0, 11.0, 20.0, 35.0, 60.0};
+  const Vec startWeight(8, 0.125);
+  const auto fit = [&](HelperThreads* helpers) {
+    Vec lambda(8);
+    Vec weight(8);
+    Matrix<double> posterior;
+    FitCounters counters;
+    emFit(counts, 1.0e-2, start, startWeight, lambda, weight, posterior, &counters, {}, helpers);
+    return std::tuple(lambda, weight, posterior, counters.emPasses, counters.meanUpdateSteps);
+  };
+  const auto alone = fit(nullptr);
+  EXPECT_GT(std::get<3>(alone), 100);
+  for (const int threads : {2, 3}) {
+    HelperThreads helpers(threads);
+    EXPECT_TRUE(fit(&helpers) == alone) << threads;
   }
 }
 
