@@ -3,7 +3,9 @@
 // printing the wall time, the EM passes, the mean-update steps and the
 // accepted number of components.
 //
-//   search_growth FILE npmle|bic SECONDS
+//   search_growth FILE npmle|bic SECONDS [THREADS]
+//
+// THREADS (default 1) share the E-step's classes; 0 is every core.
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -19,8 +21,8 @@
 #include "settings/Defaults.h"
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: search_growth FILE npmle|bic SECONDS\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: search_growth FILE npmle|bic SECONDS [THREADS]\n");
     return 1;
   }
   std::ifstream in(argv[1]);
@@ -30,7 +32,7 @@ int main(int argc, char** argv) {
   const tallyfold::SearchSettings settings{static_cast<double>(tallyfold::defaults::exactness),
                                            criterion == "bic" ? tallyfold::StopCriterion::bic
                                                               : tallyfold::StopCriterion::npmle,
-                                           2};
+                                           2, argc == 5 ? std::atoi(argv[4]) : 1};
   const auto limit = std::chrono::seconds(std::atoi(argv[3]));
   std::stop_source source;
   std::mutex mutex;

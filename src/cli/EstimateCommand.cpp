@@ -166,7 +166,7 @@ int runEstimate(const EstimateOptions& options, std::ostream& out, std::ostream*
   }
   const std::int64_t n = observedUnits(counts);
 
-  const SearchSettings settings{options.exactness, options.criterion, options.maxComponents};
+  const SearchSettings settings{options.exactness, options.criterion, options.maxComponents, options.threads};
   LogSink log;
   if (options.log) {
     out << listDirected(calculationStartText) << "\n";

@@ -28,6 +28,7 @@ struct EstimateOptions {
   std::optional<std::int32_t> cutoff;      // one row of the cut-off analysis, at this tau
   bool cutoffScan = false;                 // every cut-off tau = 2..m
   bool csv = false;                        // the fits and the closed forms as CSV
+  std::int32_t threads = defaults::searchThreads;  // that share the search's classes; 0: every core
   std::stop_token stop;  // the run's stop request
 };
 

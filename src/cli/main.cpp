@@ -124,6 +124,11 @@ int run(int argc, char** argv, std::optional<RunStop>& stop) {
       "--cutoff", estimate.cutoff, "fit only the classes x <= T and add back the units seen more often");
   estimateCommand->add_flag("--cutoff-scan", estimate.cutoffScan, "the same for every cut-off T = 2..m")->excludes(cutoff);
   estimateCommand->add_flag("--csv", estimate.csv, "print the fits and the closed forms as CSV")->excludes("--json");
+  estimateCommand
+      ->add_option("--threads", estimate.threads,
+                   "threads that share the search's classes on large tables; 0: every core (default 0); "
+                   "the results do not depend on it")
+      ->check(CLI::Range(0, largestThreads));
   addTimeLimitOption(estimateCommand, timeLimit);
 
   BootstrapOptions bootstrap;

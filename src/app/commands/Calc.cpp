@@ -69,7 +69,8 @@ void acceptCalculation(Dialog& dialog) {
   g.exactness = *exactness;
   g.maxComponents = *maxComponents;
 
-  CalculationInput input{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents}, g.results,
+  CalculationInput input{g.counts, SearchSettings{g.exactness, g.stopCriterion, g.maxComponents, defaults::searchThreads},
+                         g.results,
                          g.dataFileName};
   startJob([input = std::move(input)](std::stop_token stop) { return runCalculation(input, stop); });
   dialog.exit(idOk);

@@ -15,7 +15,7 @@ namespace tallyfold {
 void startCutoffAnalysis() {
   if (refuseWhileBusy() || !requireEstimableData()) return;
   const GlobalVar& g = globalVar();
-  const SearchSettings settings{g.exactness, g.stopCriterion, g.maxComponents};
+  const SearchSettings settings{g.exactness, g.stopCriterion, g.maxComponents, defaults::searchThreads};
   startJob([counts = g.counts, settings](std::stop_token stop) -> std::optional<JobFinish> {
     CutoffScanResult scan = cutoffScan(counts, settings, stop);
     if (scan.stopped) return std::nullopt;

@@ -56,6 +56,9 @@ inline constexpr double pgAlpha = 0.5;
 inline constexpr double pgKappa = 0.75;
 // Threads that fit the replicates: 0 is every core, 1 the serial run.
 inline constexpr std::int32_t threads = 0;
+// Threads that share the classes of one search (the calculation, the
+// cut-off analysis, tallyfold-cli estimate): 0 is every core.
+inline constexpr std::int32_t searchThreads = 0;
 
 // Confidence level of the intervals (Chao's log-normal interval, the
 // bootstrap percentile intervals of the study's evaluation).
