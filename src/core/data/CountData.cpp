@@ -42,6 +42,24 @@ std::string_view firstContentLine(std::string_view text) {
   return {};
 }
 
+// m of a count file as parseCountText counts it, the lines before the blank
+// lines that end the file, found without keeping a line.
+std::size_t countFileClasses(std::string_view text) {
+  std::size_t lines = 0;
+  std::size_t classes = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    ++lines;
+    if (line.find_first_not_of(" \t") != std::string_view::npos) classes = lines;
+    start = end + 1;
+  }
+  return classes;
+}
+
 constexpr std::array<std::pair<CountFormat, std::string_view>, 3> formatNames{{
     {CountFormat::automatic, "auto"},
     {CountFormat::counts, "counts"},
@@ -80,6 +98,14 @@ CountData parseCountData(std::string_view text, CountForm form) {
   CountData data;
   data.form = form;
   if (form == CountForm::counts) {
+    // Line x holds f(x): a line beyond maxTableClass is a class the table
+    // may not give, refused as the frequency table refuses it, before the
+    // lines are split or the table allocated.
+    if (countFileClasses(text) > static_cast<std::size_t>(maxTableClass)) {
+      const std::string x = std::to_string(maxTableClass + 1);
+      data.problem = TableProblem{TableProblem::Kind::classTooLarge, maxTableClass + 1, x, x, 0};
+      return data;
+    }
     CountFile file = parseCountText(text);
     data.counts = std::move(file.counts);
     if (file.problem) data.problem = *file.problem;

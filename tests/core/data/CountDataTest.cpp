@@ -95,6 +95,23 @@ TEST(CountData, FilesThatCannotOrMayNotBeReadAreRefusedUnread) {
     }
   }
   std::filesystem::remove(big);
+
+  // Line x holds f(x): one line more than the classes a table may hold is
+  // refused in the words of the frequency table, and never estimated.
+  const auto many = std::filesystem::temp_directory_path() / "tallyfold-countdata-many.txt";
+  std::string text(2 * (static_cast<std::size_t>(maxTableClass) + 1), '\n');
+  for (std::size_t i = 0; i < text.size(); i += 2) text[i] = i == 0 ? '1' : '0';
+  std::ofstream(many, std::ios::binary) << text;
+  for (const Format format : {Format::automatic, Format::counts}) {
+    const CountData data = readCountData(many.string(), format);
+    ASSERT_TRUE(data.problem.has_value());
+    EXPECT_TRUE(data.counts.empty());
+    EXPECT_EQ(describeDataFileProblem(*data.problem),
+              "line 10000001: the class x = 10000001 is larger than 10000000, the largest class read");
+  }
+  text.resize(text.size() - 2);
+  EXPECT_EQ(parseCountData(text + " \n\t\r\n", Form::counts).counts.size(), static_cast<std::size_t>(maxTableClass));
+  std::filesystem::remove(many);
 }
 
 }  // namespace
