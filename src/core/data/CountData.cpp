@@ -89,8 +89,14 @@ std::string_view countFormText(CountForm form) {
 CountForm chooseCountForm(CountFormat format, std::string_view path, std::string_view text) {
   if (format == CountFormat::counts) return CountForm::counts;
   if (format == CountFormat::pairs) return CountForm::pairs;
-  if (endsWithIgnoringCase(path, ".csv") || endsWithIgnoringCase(path, ".tsv")) return CountForm::pairs;
-  return isWordHeader(firstContentLine(withoutByteOrderMark(text))) ? CountForm::pairs : CountForm::counts;
+  const std::string_view first = firstContentLine(withoutByteOrderMark(text));
+  if (endsWithIgnoringCase(path, ".csv") || endsWithIgnoringCase(path, ".tsv")) {
+    // A single item that is not a word (a header) is a line no frequency
+    // table reads: such a file is a count file whatever its name.
+    const bool singleItem = !first.empty() && first.find_first_of(",; \t") == std::string_view::npos;
+    return singleItem && !isWordHeader(first) ? CountForm::counts : CountForm::pairs;
+  }
+  return isWordHeader(first) ? CountForm::pairs : CountForm::counts;
 }
 
 CountData parseCountData(std::string_view text, CountForm form) {

@@ -21,8 +21,10 @@ TEST(CountData, TheFormFollowsTheChoiceTheNameOrAHeaderOfWords) {
   };
   const Case cases[] = {
       {Format::automatic, "/d/counts.txt", "12\n5\n", Form::counts},
-      {Format::automatic, "/d/Counts.CSV", "12\n5\n", Form::pairs},
+      {Format::automatic, "/d/Counts.CSV", "12,5\n", Form::pairs},
       {Format::automatic, "table.tsv", "", Form::pairs},
+      {Format::automatic, "counts.csv", "\xEF\xBB\xBF# seen\n\n 43 \r\n5\n", Form::counts},
+      {Format::automatic, "table.tsv", "f\n1\t43\n", Form::pairs},
       {Format::automatic, "table", "# seen\n \r\n\tj f_j \r\n", Form::pairs},
       {Format::automatic, "table", "\xEF\xBB\xBF\"x\"\t\"f(x)\"\n", Form::pairs},
       {Format::automatic, "table", "# seen\n12\n", Form::counts},
