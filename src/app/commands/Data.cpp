@@ -10,6 +10,8 @@
 #include "common/Text.h"
 #include "data/CountData.h"
 #include "views/Functions.h"
+#include "views/GoodnessOfFitView.h"
+#include "views/Plots.h"
 #include "commands/InputFile.h"
 #include "commands/BusyGuard.h"
 #include "state/GlobalVar.h"
@@ -123,6 +125,11 @@ void readDataFile() {
   // failed read no data are available.
   g.counts = file.counts;
   g.numCountClasses = static_cast<std::int32_t>(file.counts.size());
+  // What judges or draws the fits of a calculation waits for one of this
+  // table.
+  for (std::string_view caption : {goodnessOfFitCaption, gradientPlotCaption, fitPlotCaption}) {
+    windows().setMenuEntryEnabled(caption, false);
+  }
   if (file.problem) {
     g.dataAvailable = 0;
     showNoData();

@@ -105,11 +105,15 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
 void showGoodnessOfFit() {
   const GlobalVar& g = globalVar();
   WindowServices& w = windows();
-  if (!g.results || !g.mixtureExists() || mixtureProblem(g.counts)) {
+  // The fits are judged against the table of the calculation that made
+  // them: a file opened since then replaces the shared one.
+  const std::span<const std::int32_t> counts =
+      g.lastCalculation ? std::span<const std::int32_t>(g.lastCalculation->counts) : g.counts;
+  if (!g.results || !g.mixtureExists() || mixtureProblem(counts)) {
     w.messageBox("No calculation results available!", "Error");
     return;
   }
-  const std::vector<std::string> lines = goodnessOfFitLines(g.counts, g.numComponents, *g.results);
+  const std::vector<std::string> lines = goodnessOfFitLines(counts, g.numComponents, *g.results);
   const int unit = g.goodnessOfFitUnit;
   w.closeWindow(unit, true);
   openTextWindow(unit, goodnessOfFitTitle, 110, static_cast<int>(lines.size()) + 2, 25, 110);

@@ -42,6 +42,24 @@ std::string_view firstContentLine(std::string_view text) {
   return {};
 }
 
+// m of a count file as parseCountText counts it, the lines before the blank
+// lines that end the file, found without keeping a line.
+std::size_t countFileClasses(std::string_view text) {
+  std::size_t lines = 0;
+  std::size_t classes = 0;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    ++lines;
+    if (line.find_first_not_of(" \t") != std::string_view::npos) classes = lines;
+    start = end + 1;
+  }
+  return classes;
+}
+
 constexpr std::array<std::pair<CountFormat, std::string_view>, 3> formatNames{{
     {CountFormat::automatic, "auto"},
     {CountFormat::counts, "counts"},
@@ -71,8 +89,14 @@ std::string_view countFormText(CountForm form) {
 CountForm chooseCountForm(CountFormat format, std::string_view path, std::string_view text) {
   if (format == CountFormat::counts) return CountForm::counts;
   if (format == CountFormat::pairs) return CountForm::pairs;
-  if (endsWithIgnoringCase(path, ".csv") || endsWithIgnoringCase(path, ".tsv")) return CountForm::pairs;
-  return isWordHeader(firstContentLine(withoutByteOrderMark(text))) ? CountForm::pairs : CountForm::counts;
+  const std::string_view first = firstContentLine(withoutByteOrderMark(text));
+  if (endsWithIgnoringCase(path, ".csv") || endsWithIgnoringCase(path, ".tsv")) {
+    // A single item that is not a word (a header) is a line no frequency
+    // table reads: such a file is a count file whatever its name.
+    const bool singleItem = !first.empty() && first.find_first_of(",; \t") == std::string_view::npos;
+    return singleItem && !isWordHeader(first) ? CountForm::counts : CountForm::pairs;
+  }
+  return isWordHeader(first) ? CountForm::pairs : CountForm::counts;
 }
 
 CountData parseCountData(std::string_view text, CountForm form) {
@@ -80,6 +104,14 @@ CountData parseCountData(std::string_view text, CountForm form) {
   CountData data;
   data.form = form;
   if (form == CountForm::counts) {
+    // Line x holds f(x): a line beyond maxTableClass is a class the table
+    // may not give, refused as the frequency table refuses it, before the
+    // lines are split or the table allocated.
+    if (countFileClasses(text) > static_cast<std::size_t>(maxTableClass)) {
+      const std::string x = std::to_string(maxTableClass + 1);
+      data.problem = TableProblem{TableProblem::Kind::classTooLarge, maxTableClass + 1, x, x, 0};
+      return data;
+    }
     CountFile file = parseCountText(text);
     data.counts = std::move(file.counts);
     if (file.problem) data.problem = *file.problem;

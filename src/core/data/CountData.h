@@ -3,12 +3,14 @@
 // holds f(x), CountFile.h) or a two-column frequency table (FrequencyTable.h).
 //
 // With CountFormat::automatic a file is read as a frequency table when its
-// name ends in ".csv" or ".tsv" (in any case) or when its first line that
-// is neither blank nor a comment is a header of words; every other file is
-// read as a count file, by today's reader, so that such a file reads as it
-// always has. In both forms a UTF-8 byte-order mark at the start is
-// skipped (the count file reader would refuse its first line), and a file
-// larger than maxDataFileBytes is refused before it is read.
+// name ends in ".csv" or ".tsv" (in any case), unless its first line that
+// is neither blank nor a comment is a single item other than a word, or
+// when that line is a header of words; every other file is read as a count
+// file, by today's reader, so that such a file reads as it always has. In both forms a UTF-8 byte-order mark at the start is
+// skipped (the count file reader would refuse its first line), a file
+// larger than maxDataFileBytes is refused before it is read, and a count
+// file of more than maxTableClass lines (classes) before its lines are read,
+// at line maxTableClass + 1 and in the frequency table's words.
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -5,11 +5,13 @@
 #include "common/FieldLayout.h"
 #include "commands/Calc.h"
 #include "commands/Cutoff.h"
+#include "commands/Data.h"
 #include "estimation/CutoffScanText.h"
 #include "estimation/FitJudgement.h"
 #include "estimation/TableEstimates.h"
 #include "estimation/WholeEstimate.h"
 #include "views/GoodnessOfFitView.h"
+#include "views/Plots.h"
 #include "data/CountTable.h"
 #include "state/GlobalVar.h"
 #include "support/RecordingWindows.h"
@@ -318,6 +320,25 @@ TEST_F(CalcCommand, GoodnessOfFitWindowAfterACalculation) {
   const auto row = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("     k=1", 0) == 0 && l.size() > 60; });
   ASSERT_NE(row, lines.end());
   EXPECT_EQ(row->substr(8, 12), formatF(one.fit.chiSquare, 12, 4));
+}
+
+// After another file is opened the entries that judge or draw the fits wait
+// for the next calculation, and the window judges the fits against their
+// own table.
+TEST_F(CalcCommand, AnotherFileLeavesTheFitsUnjudgedUntilTheNextCalculation) {
+  const std::string_view captions[] = {goodnessOfFitCaption, gradientPlotCaption, fitPlotCaption};
+  load(tenClasses);
+  calculate(choose(idCalcMax));
+  for (std::string_view caption : captions) ASSERT_TRUE(rec.menuEntryEnabled(caption)) << caption;
+  openDataPath(std::string(TALLYFOLD_EXAMPLES_DIR) + "/cottontail.txt");
+  ASSERT_NE(globalVar().counts, tenClasses);
+  for (std::string_view caption : captions) EXPECT_FALSE(rec.menuEntryEnabled(caption)) << caption;
+  showGoodnessOfFit();
+  const std::vector<std::string> lines = rec.window(globalVar().goodnessOfFitUnit).lines;
+  ASSERT_GT(lines.size(), tenClasses.size() + 1);
+  EXPECT_EQ(lines[tenClasses.size() + 1].substr(0, 18), "    >=10" + formatI(tenClasses.back(), 10));
+  calculate(choose(idCalcMax));
+  for (std::string_view caption : captions) EXPECT_TRUE(rec.menuEntryEnabled(caption)) << caption;
 }
 
 }  // namespace

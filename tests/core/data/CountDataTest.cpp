@@ -21,8 +21,10 @@ TEST(CountData, TheFormFollowsTheChoiceTheNameOrAHeaderOfWords) {
   };
   const Case cases[] = {
       {Format::automatic, "/d/counts.txt", "12\n5\n", Form::counts},
-      {Format::automatic, "/d/Counts.CSV", "12\n5\n", Form::pairs},
+      {Format::automatic, "/d/Counts.CSV", "12,5\n", Form::pairs},
       {Format::automatic, "table.tsv", "", Form::pairs},
+      {Format::automatic, "counts.csv", "\xEF\xBB\xBF# seen\n\n 43 \r\n5\n", Form::counts},
+      {Format::automatic, "table.tsv", "f\n1\t43\n", Form::pairs},
       {Format::automatic, "table", "# seen\n \r\n\tj f_j \r\n", Form::pairs},
       {Format::automatic, "table", "\xEF\xBB\xBF\"x\"\t\"f(x)\"\n", Form::pairs},
       {Format::automatic, "table", "# seen\n12\n", Form::counts},
@@ -95,6 +97,23 @@ TEST(CountData, FilesThatCannotOrMayNotBeReadAreRefusedUnread) {
     }
   }
   std::filesystem::remove(big);
+
+  // Line x holds f(x): one line more than the classes a table may hold is
+  // refused in the words of the frequency table, and never estimated.
+  const auto many = std::filesystem::temp_directory_path() / "tallyfold-countdata-many.txt";
+  std::string text(2 * (static_cast<std::size_t>(maxTableClass) + 1), '\n');
+  for (std::size_t i = 0; i < text.size(); i += 2) text[i] = i == 0 ? '1' : '0';
+  std::ofstream(many, std::ios::binary) << text;
+  for (const Format format : {Format::automatic, Format::counts}) {
+    const CountData data = readCountData(many.string(), format);
+    ASSERT_TRUE(data.problem.has_value());
+    EXPECT_TRUE(data.counts.empty());
+    EXPECT_EQ(describeDataFileProblem(*data.problem),
+              "line 10000001: the class x = 10000001 is larger than 10000000, the largest class read");
+  }
+  text.resize(text.size() - 2);
+  EXPECT_EQ(parseCountData(text + " \n\t\r\n", Form::counts).counts.size(), static_cast<std::size_t>(maxTableClass));
+  std::filesystem::remove(many);
 }
 
 }  // namespace
