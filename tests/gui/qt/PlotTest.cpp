@@ -31,7 +31,7 @@ PlotWindow* openPlot(QtWindowServices& services, const QString& caption, int uni
   if (!item) return nullptr;
   EXPECT_TRUE(item->isEnabled()) << caption.toStdString();
   item->trigger();
-  processEventsUntil([&] { return services.plotWindow(unit) != nullptr; });
+  processEventsUntil([&] { return services.plotWindow(unit) != nullptr; }, 30000);
   return services.plotWindow(unit);
 }
 
