@@ -301,7 +301,7 @@ namespace tallyfold::cli {
 namespace {
 
 // Chao's interval rides in the "chao" object; a cut-off row of the scan is
-// the single --cutoff row, and a cut-off outside the classes is refused.
+// the single --cutoff row, and a cut-off outside 2..m is refused.
 TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
   EstimateOptions o = defaults(examplePath("tenclasses.txt"));
   o.cutoffScan = true;
@@ -321,6 +321,8 @@ TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
   ASSERT_EQ(single["cutoffScan"].size(), 1u);
   EXPECT_EQ(single["cutoffScan"][0], j["cutoffScan"][3]);
   EXPECT_EQ(exitStatus("estimate --cutoff 11 " + examplePath("tenclasses.txt")), 1);
+  EXPECT_EQ(exitStatus("estimate --cutoff 1 " + examplePath("tenclasses.txt")), 1);
+  EXPECT_EQ(exitStatus("estimate --cutoff 2 " + examplePath("tenclasses.txt")), 0);
   EXPECT_EQ(exitStatus("estimate --level 1 " + examplePath("tenclasses.txt")), 1);
 }
 
