@@ -87,7 +87,8 @@ void printText(std::ostream& out, const EstimateOptions& options, std::span<cons
 }
 
 // The rows the options ask for: tau = 2..m, or the one cut-off (which must
-// lie in 1..m); none without either. A stopped scan throws Stopped.
+// lie in 2..m too: below 2 no class is left to fit a mixture to); none
+// without either. A stopped scan throws Stopped.
 std::vector<CutoffRow> cutoffRows(const EstimateOptions& options, std::span<const std::int32_t> counts,
                                   const SearchSettings& settings) {
   std::vector<CutoffRow> rows;
@@ -97,9 +98,9 @@ std::vector<CutoffRow> cutoffRows(const EstimateOptions& options, std::span<cons
     rows = std::move(scan.rows);
   } else if (options.cutoff) {
     const auto m = static_cast<std::int32_t>(counts.size());
-    if (*options.cutoff < 1 || *options.cutoff > m) {
-      throw BadInput{"--cutoff " + std::to_string(*options.cutoff) + " is not a count class of " + options.file +
-                     " (1.." + std::to_string(m) + ")"};
+    if (*options.cutoff < 2 || *options.cutoff > m) {
+      throw BadInput{"--cutoff " + std::to_string(*options.cutoff) + " is not a cut-off of " + options.file +
+                     " (2.." + std::to_string(m) + ")"};
     }
     CutoffRow row = cutoffRow(counts, *options.cutoff, settings, options.stop);
     if (row.stopped) throw Stopped{};

@@ -20,6 +20,7 @@
 #include "estimation/FitJudgement.h"
 #include "estimation/ChaoInterval.h"
 #include "estimation/GradientCurve.h"
+#include "common/FieldLayout.h"
 #include "common/SinglePrecision.h"
 #include "data/CountTable.h"
 
@@ -294,6 +295,27 @@ TEST(EstimateFitChecks, TextNamesTheBoundaryAndTheChaoLowerBound) {
   EXPECT_NE(ok.find("\n    >=10           2"), std::string::npos);
 }
 
+// Under BIC the recorded fit BIC rejected is judged in the text as in the
+// JSON: starred in both tables, each followed by the note; the fit table
+// above still ends at the accepted fit.
+TEST(EstimateFitChecks, TextJudgesTheFitBicRejected) {
+  EstimateOptions o = defaults(examplePath("tenclasses.txt"));
+  o.criterion = StopCriterion::bic;
+  o.gof = true;
+  const nlohmann::json j = runJson(o);
+  ASSERT_EQ(j["fits"].size(), 3u);
+  ASSERT_EQ(j["accepted"], 2);
+  const std::string text = runText(o);
+  EXPECT_NE(text.find("\nk=3*      " + formatF(j["fits"][2]["gof"]["chi2"], 12, 4)), std::string::npos) << text;
+  EXPECT_NE(text.find("         k=2        k=3*        ZTNB"), std::string::npos) << text;
+  const std::string note = "\n* k=3 was fitted and rejected by BIC; the accepted fit is k=2\n";
+  const std::size_t first = text.find(note);
+  ASSERT_NE(first, std::string::npos) << text;
+  EXPECT_NE(text.find(note, first + 1), std::string::npos) << text;
+  EXPECT_EQ(text.find("\n     3 "), std::string::npos) << text;
+  EXPECT_EQ(runText(defaults(examplePath("tenclasses.txt"))).find("rejected by BIC"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tallyfold::cli
 
@@ -301,7 +323,7 @@ namespace tallyfold::cli {
 namespace {
 
 // Chao's interval rides in the "chao" object; a cut-off row of the scan is
-// the single --cutoff row, and a cut-off outside the classes is refused.
+// the single --cutoff row, and a cut-off outside 2..m is refused.
 TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
   EstimateOptions o = defaults(examplePath("tenclasses.txt"));
   o.cutoffScan = true;
@@ -321,6 +343,8 @@ TEST(EstimateIntervalsAndCutoffs, ChaoIntervalAndTheCutoffRows) {
   ASSERT_EQ(single["cutoffScan"].size(), 1u);
   EXPECT_EQ(single["cutoffScan"][0], j["cutoffScan"][3]);
   EXPECT_EQ(exitStatus("estimate --cutoff 11 " + examplePath("tenclasses.txt")), 1);
+  EXPECT_EQ(exitStatus("estimate --cutoff 1 " + examplePath("tenclasses.txt")), 1);
+  EXPECT_EQ(exitStatus("estimate --cutoff 2 " + examplePath("tenclasses.txt")), 0);
   EXPECT_EQ(exitStatus("estimate --level 1 " + examplePath("tenclasses.txt")), 1);
 }
 

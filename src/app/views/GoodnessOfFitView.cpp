@@ -6,6 +6,7 @@
 #include "commands/CommandSupport.h"
 #include "common/FieldLayout.h"
 #include "data/CountTable.h"
+#include "estimation/FitChecks.h"
 #include "estimation/FitJudgement.h"
 #include "windows/WindowServices.h"
 
@@ -24,9 +25,10 @@ std::string checkRow(const std::string& label, const GoodnessOfFit& g, const std
 
 }  // namespace
 
-std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts, std::int32_t numComponents,
+std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts, std::int32_t accepted,
                                             const ResultTables& tables) {
-  const int shown = std::min<int>(numComponents, tables.size());
+  const int shown = tables.size();
+  const bool rejected = shown > accepted;
   std::vector<FitJudgement> fits;
   for (int s = 1; s <= shown; ++s) {
     std::vector<double> lambda, weight;
@@ -44,7 +46,7 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
   std::string header = "       x      f(x)";
   for (int s = 1; s <= shown; ++s) {
     columns.push_back(&fits[static_cast<std::size_t>(s - 1)].fit);
-    header += rightJustified("k=" + std::to_string(s), 11);
+    header += rightJustified(recordedFitLabel(s, accepted), 11);
   }
   if (models.ztnbFit) {
     columns.push_back(&*models.ztnbFit);
@@ -61,16 +63,18 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
     }
     lines.push_back(row);
   }
+  if (rejected) lines.push_back(" " + rejectedFitNote(accepted));
 
   lines.push_back("");
   lines.push_back(" Pearson chi-square over classes pooled to expected >= 5; BIC(ln m) is the BIC of the results");
   lines.push_back("   Model  Chi-square   df   p-value    Deviance       AIC  BIC(ln m)  BIC(ln n)  LogL gap bound");
   for (int s = 1; s <= shown; ++s) {
     const FitJudgement& f = fits[static_cast<std::size_t>(s - 1)];
-    lines.push_back(checkRow("k=" + std::to_string(s), f.fit, f.certificate.gap));
+    lines.push_back(checkRow(recordedFitLabel(s, accepted), f.fit, f.certificate.gap));
   }
   if (models.ztnbFit) lines.push_back(checkRow("ZTNB", *models.ztnbFit, std::nullopt));
   lines.push_back(checkRow("Poisson", models.poisson, std::nullopt));
+  if (rejected) lines.push_back(" " + rejectedFitNote(accepted));
 
   lines.push_back("");
   const ZtnbFit& z = models.ztnb;
@@ -95,7 +99,7 @@ std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts
   lines.push_back("");
   for (int s = 1; s <= shown; ++s) {
     const Identifiability& id = fits[static_cast<std::size_t>(s - 1)].identifiability;
-    lines.push_back(" k=" + std::to_string(s) + ": D(0+) = " + fixedDecimals(id.gradientAtZero, 4) +
+    lines.push_back(" " + recordedFitLabel(s, accepted) + ": D(0+) = " + fixedDecimals(id.gradientAtZero, 4) +
                     ", share of N0 on means below 0.1 = " + fixedDecimals(id.lowMeanShare, 4) +
                     (id.notIdentified ? "; N0 not identified by the data" : "; N0 identified by the data"));
   }
@@ -113,7 +117,12 @@ void showGoodnessOfFit() {
     w.messageBox("No calculation results available!", "Error");
     return;
   }
-  const std::vector<std::string> lines = goodnessOfFitLines(counts, g.numComponents, *g.results);
+  // The accepted number of the calculation that recorded the fits: a later
+  // simulation or bootstrap moves numComponents without recording.
+  const std::int32_t accepted = g.lastCalculation && !g.lastCalculation->search.records.empty()
+                                    ? g.lastCalculation->search.numComponents
+                                    : g.numComponents;
+  const std::vector<std::string> lines = goodnessOfFitLines(counts, accepted, *g.results);
   const int unit = g.goodnessOfFitUnit;
   w.closeWindow(unit, true);
   openTextWindow(unit, goodnessOfFitTitle, 110, static_cast<int>(lines.size()) + 2, 25, 110);

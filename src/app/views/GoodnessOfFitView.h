@@ -17,9 +17,10 @@ namespace tallyfold {
 inline constexpr std::string_view goodnessOfFitTitle = "Goodness of Fit";
 inline constexpr std::string_view goodnessOfFitCaption = "&Goodness of Fit";
 
-// The window's lines for a table that passes mixtureProblem and the first
-// numComponents recorded fits of `tables`.
-std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts, std::int32_t numComponents,
+// The window's lines for a table that passes mixtureProblem and every
+// recorded fit of `tables`; a fit beyond the `accepted` number of components
+// (the one BIC rejected) is starred and noted.
+std::vector<std::string> goodnessOfFitLines(std::span<const std::int32_t> counts, std::int32_t accepted,
                                             const ResultTables& tables);
 
 // Opens (or replaces) the window from the stored calculation; says so in a

@@ -18,9 +18,12 @@ namespace tallyfold {
 
 namespace {
 
-// The fits the text shows: those of the accepted mixture, as printFits.
-int shownFits(const SearchResult& search) {
-  return std::min<int>(search.numComponents, static_cast<int>(search.records.size()));
+// The tables judge every recorded fit; those beyond the accepted mixture
+// (the one BIC rejected) are starred and noted.
+std::string fitLabel(const SearchResult& search, int s) { return recordedFitLabel(s, search.numComponents); }
+
+bool hasRejectedFit(const SearchResult& search, const FitChecks& checks) {
+  return static_cast<std::int64_t>(checks.fits.size()) > search.numComponents;
 }
 
 nlohmann::json gofJson(const GoodnessOfFit& g) {
@@ -74,6 +77,15 @@ std::string wholeText(double value) {
 }
 
 }  // namespace
+
+std::string recordedFitLabel(int s, std::int32_t accepted) {
+  return "k=" + std::to_string(s) + (s > accepted ? "*" : "");
+}
+
+std::string rejectedFitNote(std::int32_t accepted) {
+  return "* k=" + std::to_string(accepted + 1) + " was fitted and rejected by BIC; the accepted fit is k=" +
+         std::to_string(accepted);
+}
 
 std::string ztnbStatusName(ZtnbStatus status) {
   switch (status) {
@@ -148,12 +160,13 @@ void printFitChecks(std::ostream& out, const SearchResult& search, const std::op
     return;
   }
   out << "Model       Chi-square   df   p-value    Deviance         AIC   BIC(ln m)   BIC(ln n)  LogL gap bound\n";
-  for (int s = 1; s <= shownFits(search); ++s) {
-    const FitJudgement& f = checks->fits[static_cast<std::size_t>(s - 1)];
-    printGofRow(out, "k=" + std::to_string(s), f.fit, f.certificate.gap);
+  for (std::size_t i = 0; i < checks->fits.size(); ++i) {
+    const FitJudgement& f = checks->fits[i];
+    printGofRow(out, fitLabel(search, static_cast<int>(i) + 1), f.fit, f.certificate.gap);
   }
   if (checks->models.ztnbFit) printGofRow(out, "ZTNB", *checks->models.ztnbFit, std::nullopt);
   printGofRow(out, "Poisson", checks->models.poisson, std::nullopt);
+  if (hasRejectedFit(search, *checks)) out << rejectedFitNote(search.numComponents) << "\n";
 
   const ZtnbFit& z = checks->models.ztnb;
   out << "Zero-truncated negative binomial (maximum likelihood): ";
@@ -194,9 +207,9 @@ void printObservedExpected(std::ostream& out, std::span<const std::int32_t> coun
   }
   std::vector<const GoodnessOfFit*> columns;
   std::string header = "       x        f(x)";
-  for (int s = 1; s <= shownFits(search); ++s) {
-    columns.push_back(&checks->fits[static_cast<std::size_t>(s - 1)].fit);
-    header += rightJustified("k=" + std::to_string(s), 12);
+  for (std::size_t i = 0; i < checks->fits.size(); ++i) {
+    columns.push_back(&checks->fits[i].fit);
+    header += rightJustified(fitLabel(search, static_cast<int>(i) + 1), 12);
   }
   if (checks->models.ztnbFit) {
     columns.push_back(&*checks->models.ztnbFit);
@@ -216,6 +229,7 @@ void printObservedExpected(std::ostream& out, std::span<const std::int32_t> coun
     }
     out << "\n";
   }
+  if (hasRejectedFit(search, *checks)) out << rejectedFitNote(search.numComponents) << "\n";
 }
 
 }  // namespace tallyfold

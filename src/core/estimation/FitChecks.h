@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -24,6 +25,15 @@ struct FitChecks {
   double poissonN0 = 0.0;  // n e^-lambda / (1 - e^-lambda) at the Poisson's ML mean
 };
 
+// The label of the recorded fit of s components in the goodness-of-fit
+// tables: "k=s", starred ("k=3*") when s exceeds the accepted number of
+// components. The search records such a fit only when BIC rejects it and
+// falls back to the fit before, so a star always means "rejected by BIC".
+std::string recordedFitLabel(int s, std::int32_t accepted);
+
+// The line under a table that shows the starred fit.
+std::string rejectedFitNote(std::int32_t accepted);
+
 // The ZTNB fit's status as the JSON and the CSV name it: "estimate",
 // "poisson limit", "unbounded" or "no estimate".
 std::string ztnbStatusName(ZtnbStatus status);
@@ -38,13 +48,14 @@ FitChecks checkFits(std::span<const std::int32_t> counts, const SearchResult& se
 void addFitChecksJson(nlohmann::json& j, std::span<const std::int32_t> counts, const SearchResult& search,
                       const std::optional<FitChecks>& checks, bool curves);
 
-// The text block "Goodness of fit" (one line per shown fit, the ZTNB and the
-// Poisson), the ZTNB in words and whether N0 is identified; chaoN is the
-// Chao estimate named as the lower bound when it is not.
+// The text block "Goodness of fit" (one line per recorded fit, the ZTNB and
+// the Poisson, and the note on a fit BIC rejected), the ZTNB in words and
+// whether N0 is identified; chaoN is the Chao estimate named as the lower
+// bound when it is not.
 void printFitChecks(std::ostream& out, const SearchResult& search, const std::optional<FitChecks>& checks,
                     const WholeEstimate& chaoN, std::int64_t n);
 
-// The observed and expected frequencies of every shown fit, the ZTNB and
+// The observed and expected frequencies of every recorded fit, the ZTNB and
 // the Poisson, class by class.
 void printObservedExpected(std::ostream& out, std::span<const std::int32_t> counts, const SearchResult& search,
                            const std::optional<FitChecks>& checks);

@@ -320,6 +320,14 @@ TEST_F(CalcCommand, GoodnessOfFitWindowAfterACalculation) {
   const auto row = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("     k=1", 0) == 0 && l.size() > 60; });
   ASSERT_NE(row, lines.end());
   EXPECT_EQ(row->substr(8, 12), formatF(one.fit.chiSquare, 12, 4));
+
+  // Under BIC the window judges the recorded fit BIC rejected too, starred.
+  calculate(choose(idCalcBic));
+  showGoodnessOfFit();
+  const std::vector<std::string> bic = rec.window(globalVar().goodnessOfFitUnit).lines;
+  EXPECT_NE(std::find_if(bic.begin(), bic.end(), [](const std::string& l) { return l.rfind("    k=3*", 0) == 0; }),
+            bic.end());
+  EXPECT_EQ(std::count(bic.begin(), bic.end(), " * k=3 was fitted and rejected by BIC; the accepted fit is k=2"), 2);
 }
 
 // After another file is opened the entries that judge or draw the fits wait
