@@ -8,14 +8,19 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QImage>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScatterSeries>
+#include <QSpinBox>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -242,10 +247,18 @@ void PlotWindow::showView(int index) {
   delete old;
 }
 
+QSize PlotWindow::defaultSize(bool svg) const {
+  return svg ? view_->size() : view_->size() * view_->devicePixelRatioF();
+}
+
+// The file is the window's picture scaled to `size` (its aspect ratio kept,
+// centred): a PNG of exactly size.width() x size.height() pixels on white,
+// an SVG whose viewBox is that size.
 bool PlotWindow::save(const QString& path, QSize size) const {
-  const QSize target = size.isEmpty() ? view_->size() : size;
+  const bool svgFile = QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0;
+  const QSize target = size.isEmpty() ? defaultSize(svgFile) : size;
   if (target.isEmpty()) return false;
-  if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+  if (svgFile) {
     QSvgGenerator svg;
     svg.setFileName(path);
     svg.setSize(target);
@@ -265,13 +278,48 @@ bool PlotWindow::save(const QString& path, QSize size) const {
   return image.save(path, "PNG");
 }
 
+QString PlotWindow::saveAs(const QString& path, const QString& nameFilter, QSize size) const {
+  QString target = path;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg")) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(nameFilter);
+    target += QStringLiteral(".") + (match.hasMatch() ? match.captured(1).toLower() : QStringLiteral("png"));
+  }
+  return save(target, size) ? target : QString();
+}
+
 bool PlotWindow::saveWithDialog() {
+  const QString svgFilter = tr("SVG drawing (*.svg)");
   QString filter;
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Save Plot As"), text(plot_.title) + ".png",
-                                   tr("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  const QString path = QFileDialog::getSaveFileName(this, tr("Save Plot As"), text(plot_.title) + ".png",
+                                                    tr("PNG image (*.png);;") + svgFilter, &filter);
   if (path.isEmpty()) return false;
-  return save(path);
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool svg = suffix == QStringLiteral("svg") || (suffix != QStringLiteral("png") && filter == svgFilter);
+
+  // The size in pixels, the default filled in; cancel writes nothing.
+  QDialog ask(this);
+  ask.setWindowTitle(tr("Plot Size"));
+  auto* form = new QFormLayout(&ask);
+  const QSize initial = defaultSize(svg);
+  const auto field = [](int value) {
+    auto* box = new QSpinBox;
+    box->setRange(200, 8000);
+    box->setSuffix(QStringLiteral(" px"));
+    box->setValue(value);
+    return box;
+  };
+  QSpinBox* width = field(initial.width());
+  QSpinBox* height = field(initial.height());
+  form->addRow(tr("Width"), width);
+  form->addRow(tr("Height"), height);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+  form->addRow(buttons);
+  if (ask.exec() != QDialog::Accepted) return false;
+  return !saveAs(path, filter, QSize(width->value(), height->value())).isEmpty();
 }
 
 void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {

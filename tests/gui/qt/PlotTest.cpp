@@ -110,5 +110,22 @@ TEST(Plots, EachPlotShowsTheEnginesNumbersAndSaves) {
   setWindowServices(nullptr);
 }
 
+// The save dialog's answer: a name without a suffix and the SVG filter give
+// an SVG of the chosen size.
+TEST(Plots, SavesAsTheChosenFilterAtTheChosenSize) {
+  QTemporaryDir temp;
+  PlotDescription description;
+  description.views.emplace_back().series.emplace_back().points = {{1.0, 1.0}, {2.0, 3.0}};
+  const PlotWindow plot(description);
+  ASSERT_EQ(plot.saveAs(temp.path() + "/plot", QStringLiteral("SVG drawing (*.svg)"), QSize(720, 450)),
+            temp.path() + "/plot.svg");
+  QFile svg(temp.path() + "/plot.svg");
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&svg);
+  while (!xml.atEnd() && !(xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("svg"))) {
+  }
+  EXPECT_EQ(xml.attributes().value("viewBox").toString(), QStringLiteral("0 0 720 450"));
+}
+
 }  // namespace
 }  // namespace tallyfold
