@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tallyfold {
 
@@ -54,19 +55,25 @@ void addTooltips(QXYSeries* series, const PlotSeries& described) {
   });
 }
 
+// The left and right edge of a bar: barWidth in units of x, or in decades
+// on a logarithmic x axis.
+std::pair<double, double> barEdges(const PlotSeries& described, double x, bool logX) {
+  const double half = described.barWidth / 2.0;
+  if (logX) return {x * std::pow(10.0, -half), x * std::pow(10.0, half)};
+  return {x - half, x + half};
+}
+
 // Bars as one filled area: a step outline up to each bar's top and back to
 // its bottom.
-QAreaSeries* barArea(const PlotSeries& described) {
+QAreaSeries* barArea(const PlotSeries& described, bool logX) {
   auto* upper = new QLineSeries;
   auto* lower = new QLineSeries;
-  const double half = described.barWidth / 2.0;
   for (std::size_t i = 0; i < described.points.size(); ++i) {
     const PlotPoint& p = described.points[i];
     const double bottom = i < described.lower.size() ? described.lower[i] : 0.0;
-    upper->append({QPointF(p.x - half, bottom), QPointF(p.x - half, p.y), QPointF(p.x + half, p.y),
-                   QPointF(p.x + half, bottom)});
-    lower->append({QPointF(p.x - half, bottom), QPointF(p.x - half, bottom), QPointF(p.x + half, bottom),
-                   QPointF(p.x + half, bottom)});
+    const auto [left, right] = barEdges(described, p.x, logX);
+    upper->append({QPointF(left, bottom), QPointF(left, p.y), QPointF(right, p.y), QPointF(right, bottom)});
+    lower->append({QPointF(left, bottom), QPointF(left, bottom), QPointF(right, bottom), QPointF(right, bottom)});
   }
   auto* area = new QAreaSeries(upper, lower);
   return area;
@@ -116,13 +123,14 @@ void PlotWindow::showView(int index) {
   chart->setTitle(text(plot_.title) + (plot_.views.size() > 1 ? " (" + text(view.name) + ")" : QString()));
   chart->legend()->setAlignment(Qt::AlignBottom);
 
+  const bool logX = plot_.logX || view.logX;
   QAbstractAxis* xAxis = nullptr;
   if (!plot_.categories.empty()) {
     auto* categories = new QBarCategoryAxis;
     for (const std::string& c : plot_.categories) categories->append(text(c));
     xAxis = categories;
   } else {
-    xAxis = valueAxis(plot_.logX);
+    xAxis = valueAxis(logX);
   }
   xAxis->setTitleText(text(plot_.xLabel));
   QAbstractAxis* yAxis = valueAxis(view.logY);
@@ -169,7 +177,7 @@ void PlotWindow::showView(int index) {
       }
       case SeriesKind::bars: {
         fromZero = true;
-        QAreaSeries* area = barArea(s);
+        QAreaSeries* area = barArea(s, logX);
         QColor fill(70, 130, 180, 150);
         area->setBrush(fill);
         area->setPen(QPen(fill.darker(), 1.0));
@@ -177,8 +185,9 @@ void PlotWindow::showView(int index) {
         for (std::size_t i = 0; i < s.lower.size(); ++i) extend(s.points[i].x, s.lower[i]);
         if (s.lower.empty()) extend(s.points.empty() ? 0.0 : s.points.front().x, 0.0);
         for (const PlotPoint& p : s.points) {
-          extend(p.x - s.barWidth / 2.0, p.y);
-          extend(p.x + s.barWidth / 2.0, p.y);
+          const auto [left, right] = barEdges(s, p.x, logX);
+          extend(left, p.y);
+          extend(right, p.y);
         }
         series = area;
         break;

@@ -93,9 +93,11 @@ TEST(Plots, EachPlotShowsTheEnginesNumbersAndSaves) {
   ASSERT_TRUE(bootstrap(services));
   PlotWindow* histogram = openPlot(services, QStringLiteral("&Bootstrap Distribution"), g.bootstrapPlotUnit);
   ASSERT_NE(histogram, nullptr);
-  double counted = 0;
-  for (const PlotPoint& p : histogram->plot().views.front().series.front().points) counted += p.y;
-  EXPECT_EQ(counted, g.numReplications);
+  for (int view : {0, 1}) {  // linear and logarithmic bins
+    double counted = 0;
+    for (const PlotPoint& p : histogram->plot().views.at(view).series.front().points) counted += p.y;
+    EXPECT_EQ(counted, g.numReplications) << view;
+  }
   expectSavesAsSvgAndPng(*histogram, temp.path());
 
   globalVar().numReplications = 3;
