@@ -164,14 +164,17 @@ PlotDescription observedFittedPlot(std::span<const std::int32_t> counts, std::in
   return plot;
 }
 
-std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width) {
-  const std::vector<double> present = presentValues(values);
-  width = 1.0;
+namespace {
+
+// Sturges' bins over the sorted values `present`; one bar of width `single`
+// when they are all equal.
+std::vector<PlotPoint> sturgesBins(const std::vector<double>& present, double single, double& width) {
+  width = single;
   if (present.empty()) return {};
   const double low = present.front();
   const double high = present.back();
   const int bins = static_cast<int>(std::ceil(std::log2(static_cast<double>(present.size())))) + 1;
-  width = high > low ? (high - low) / bins : 1.0;
+  width = high > low ? (high - low) / bins : single;
   std::vector<PlotPoint> bars;
   for (int b = 0; b < bins; ++b) bars.push_back({low + (b + 0.5) * width, 0.0});
   for (double v : present) {
@@ -181,34 +184,60 @@ std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width
   return bars;
 }
 
+}  // namespace
+
+std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width) {
+  return sturgesBins(presentValues(values), 1.0, width);
+}
+
+std::vector<PlotPoint> logHistogram(std::span<const Estimate> values, double& width) {
+  std::vector<double> logs = presentValues(values);
+  for (double& v : logs) v = std::log10(v);
+  std::vector<PlotPoint> bars = sturgesBins(logs, 0.01, width);
+  for (PlotPoint& p : bars) p.x = std::pow(10.0, p.x);
+  return bars;
+}
+
 PlotDescription bootstrapPlot(const EstimateTables& tables, std::span<const Estimate> onData, double level) {
   PlotDescription plot;
   plot.title = "Bootstrap Distribution";
   plot.xLabel = "population size N";
   for (int j = 1; j <= tables.estimators(); ++j) {
     const std::vector<Estimate> row = tables.estimateRow(j);
-    PlotView view;
-    view.name = std::string(studyEstimatorNames[static_cast<std::size_t>(j - 1)]);
-    view.yLabel = "replicates";
-    PlotSeries bars = lineThrough("replicates", {}, SeriesKind::bars);
-    bars.points = histogram(row, bars.barWidth);
-    double height = 1.0;
-    for (const PlotPoint& p : bars.points) height = std::max(height, p.y);
-    view.series.push_back(std::move(bars));
-    const PercentileInterval interval = percentileInterval(row, level);
-    if (interval.lower && interval.upper) {
-      view.series.push_back(lineThrough(levelPercent(level) + " % percentile interval",
-                                        {{*interval.lower, 0.0},
-                                         {*interval.lower, height},
-                                         {*interval.upper, height},
-                                         {*interval.upper, 0.0}}));
+    const std::vector<double> present = presentValues(row);
+    // A long tail squeezes the bulk of the replicates, the interval and the
+    // estimate into the first bar; binned in log N they spread out.
+    const bool positive = !present.empty() && present.front() > 0.0;
+    if (j == 1 && positive && present.back() > 20.0 * present.front()) {
+      plot.initialView = static_cast<int>(plot.views.size()) + 1;
     }
-    const std::size_t at = static_cast<std::size_t>(j - 1);
-    if (at < onData.size() && onData[at]) {
-      const double n = *onData[at];
-      view.series.push_back(lineThrough("estimate on the data", {{n, 0.0}, {n, height}}));
+    for (bool logX : {false, true}) {
+      if (logX && !positive) continue;
+      PlotView view;
+      view.name = std::string(studyEstimatorNames[static_cast<std::size_t>(j - 1)]) +
+                  (logX ? ", logarithmic axis" : "");
+      view.yLabel = "replicates";
+      view.logX = logX;
+      PlotSeries bars = lineThrough("replicates", {}, SeriesKind::bars);
+      bars.points = logX ? logHistogram(row, bars.barWidth) : histogram(row, bars.barWidth);
+      double height = 1.0;
+      for (const PlotPoint& p : bars.points) height = std::max(height, p.y);
+      view.series.push_back(std::move(bars));
+      const PercentileInterval interval = percentileInterval(row, level);
+      if (interval.lower && interval.upper) {
+        view.series.push_back(lineThrough(levelPercent(level) + " % percentile interval",
+                                          {{*interval.lower, 0.0},
+                                           {*interval.lower, height},
+                                           {*interval.upper, height},
+                                           {*interval.upper, 0.0}}));
+      }
+      const std::size_t at = static_cast<std::size_t>(j - 1);
+      if (at < onData.size() && onData[at] && (!logX || *onData[at] > 0.0)) {
+        const double n = *onData[at];
+        view.series.push_back(lineThrough("estimate on the data", {{n, 0.0}, {n, height}}));
+      }
+      plot.views.push_back(std::move(view));
     }
-    plot.views.push_back(std::move(view));
   }
   return plot;
 }

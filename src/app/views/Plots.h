@@ -10,8 +10,10 @@
 //     second view is the hanging rootogram (bars of sqrt f hanging from
 //     sqrt e).
 //   "Bootstrap Distribution": a histogram of each estimator's bootstrap
-//     estimates (one view per estimator) with its percentile interval and
-//     the estimate on the data set marked.
+//     estimates with its percentile interval and the estimate on the data
+//     set marked; per estimator a view on a linear x axis and one binned
+//     and drawn on a logarithmic x axis, which comes first when the first
+//     estimator's replicates spread over more than a factor of 20.
 //   "Simulation Estimates": a box plot of each estimator's estimates with
 //     the known population size as a line.
 // The gradient curves take O(400 m k) work per fit: build that plot on a
@@ -50,6 +52,10 @@ PlotDescription studyPlot(const EstimateTables& tables, std::int32_t populationS
 // ceil(log2 n) + 1 bins of equal width over [min, max] (Sturges 1926,
 // J. Amer. Statist. Assoc. 21). Each bar: centre, count; width in `width`.
 std::vector<PlotPoint> histogram(std::span<const Estimate> values, double& width);
+// The same over log10 of the values (every present value above 0): bars
+// centred at the geometric centre of their bin, `width` in decades, for a
+// logarithmic x axis.
+std::vector<PlotPoint> logHistogram(std::span<const Estimate> values, double& width);
 
 // The menu handlers: show the stored plot in its window.
 void showGradientPlot();

@@ -28,7 +28,8 @@ struct PlotSeries {
   SeriesKind kind = SeriesKind::line;
   std::vector<PlotPoint> points;
   std::vector<double> lower;        // bars: the bottom of each bar (empty: 0)
-  double barWidth = 0.8;            // bars: in units of x
+  double barWidth = 0.8;            // bars: in units of x; on a logarithmic x axis in
+                                    // decades (from x 10^(-barWidth/2) to x 10^(barWidth/2))
   std::vector<std::string> labels;  // markers: a word per point for its tooltip (empty: none)
   std::vector<std::array<double, 5>> boxes;
 };
@@ -37,6 +38,7 @@ struct PlotView {
   std::string name;  // in the selector
   std::string yLabel;
   bool logY = false;  // a logarithmic value axis (every value above 0)
+  bool logX = false;  // a logarithmic x axis in this view (the plot's logX: in every view)
   std::vector<PlotSeries> series;
 };
 

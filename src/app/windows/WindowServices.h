@@ -162,9 +162,9 @@ class WindowServices {
   // Opens (or replaces) plot window `number` with the plot; its title is the
   // plot's. Plot windows are numbered apart from the text windows.
   virtual void showPlot(int number, const PlotDescription& plot) = 0;
-  // "Save Plot As…": asks for a file and saves the active plot window as
-  // PNG or SVG; false when the active window is not a plot (interface
-  // thread only).
+  // "Save Plot As…": asks for a file and a size and saves the active plot
+  // window as PNG or SVG; false when the active window is not a plot
+  // (interface thread only).
   virtual bool savePlotAs() = 0;
   // One line to the default output window.
   virtual void writeDefaultOutput(std::string_view line) = 0;

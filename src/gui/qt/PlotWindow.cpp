@@ -8,14 +8,19 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QImage>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScatterSeries>
+#include <QSpinBox>
 #include <QSvgGenerator>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -23,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tallyfold {
 
@@ -49,19 +55,25 @@ void addTooltips(QXYSeries* series, const PlotSeries& described) {
   });
 }
 
+// The left and right edge of a bar: barWidth in units of x, or in decades
+// on a logarithmic x axis.
+std::pair<double, double> barEdges(const PlotSeries& described, double x, bool logX) {
+  const double half = described.barWidth / 2.0;
+  if (logX) return {x * std::pow(10.0, -half), x * std::pow(10.0, half)};
+  return {x - half, x + half};
+}
+
 // Bars as one filled area: a step outline up to each bar's top and back to
 // its bottom.
-QAreaSeries* barArea(const PlotSeries& described) {
+QAreaSeries* barArea(const PlotSeries& described, bool logX) {
   auto* upper = new QLineSeries;
   auto* lower = new QLineSeries;
-  const double half = described.barWidth / 2.0;
   for (std::size_t i = 0; i < described.points.size(); ++i) {
     const PlotPoint& p = described.points[i];
     const double bottom = i < described.lower.size() ? described.lower[i] : 0.0;
-    upper->append({QPointF(p.x - half, bottom), QPointF(p.x - half, p.y), QPointF(p.x + half, p.y),
-                   QPointF(p.x + half, bottom)});
-    lower->append({QPointF(p.x - half, bottom), QPointF(p.x - half, bottom), QPointF(p.x + half, bottom),
-                   QPointF(p.x + half, bottom)});
+    const auto [left, right] = barEdges(described, p.x, logX);
+    upper->append({QPointF(left, bottom), QPointF(left, p.y), QPointF(right, p.y), QPointF(right, bottom)});
+    lower->append({QPointF(left, bottom), QPointF(left, bottom), QPointF(right, bottom), QPointF(right, bottom)});
   }
   auto* area = new QAreaSeries(upper, lower);
   return area;
@@ -111,13 +123,14 @@ void PlotWindow::showView(int index) {
   chart->setTitle(text(plot_.title) + (plot_.views.size() > 1 ? " (" + text(view.name) + ")" : QString()));
   chart->legend()->setAlignment(Qt::AlignBottom);
 
+  const bool logX = plot_.logX || view.logX;
   QAbstractAxis* xAxis = nullptr;
   if (!plot_.categories.empty()) {
     auto* categories = new QBarCategoryAxis;
     for (const std::string& c : plot_.categories) categories->append(text(c));
     xAxis = categories;
   } else {
-    xAxis = valueAxis(plot_.logX);
+    xAxis = valueAxis(logX);
   }
   xAxis->setTitleText(text(plot_.xLabel));
   QAbstractAxis* yAxis = valueAxis(view.logY);
@@ -164,7 +177,7 @@ void PlotWindow::showView(int index) {
       }
       case SeriesKind::bars: {
         fromZero = true;
-        QAreaSeries* area = barArea(s);
+        QAreaSeries* area = barArea(s, logX);
         QColor fill(70, 130, 180, 150);
         area->setBrush(fill);
         area->setPen(QPen(fill.darker(), 1.0));
@@ -172,8 +185,9 @@ void PlotWindow::showView(int index) {
         for (std::size_t i = 0; i < s.lower.size(); ++i) extend(s.points[i].x, s.lower[i]);
         if (s.lower.empty()) extend(s.points.empty() ? 0.0 : s.points.front().x, 0.0);
         for (const PlotPoint& p : s.points) {
-          extend(p.x - s.barWidth / 2.0, p.y);
-          extend(p.x + s.barWidth / 2.0, p.y);
+          const auto [left, right] = barEdges(s, p.x, logX);
+          extend(left, p.y);
+          extend(right, p.y);
         }
         series = area;
         break;
@@ -242,10 +256,18 @@ void PlotWindow::showView(int index) {
   delete old;
 }
 
+QSize PlotWindow::defaultSize(bool svg) const {
+  return svg ? view_->size() : view_->size() * view_->devicePixelRatioF();
+}
+
+// The file is the window's picture scaled to `size` (its aspect ratio kept,
+// centred): a PNG of exactly size.width() x size.height() pixels on white,
+// an SVG whose viewBox is that size.
 bool PlotWindow::save(const QString& path, QSize size) const {
-  const QSize target = size.isEmpty() ? view_->size() : size;
+  const bool svgFile = QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0;
+  const QSize target = size.isEmpty() ? defaultSize(svgFile) : size;
   if (target.isEmpty()) return false;
-  if (QFileInfo(path).suffix().compare("svg", Qt::CaseInsensitive) == 0) {
+  if (svgFile) {
     QSvgGenerator svg;
     svg.setFileName(path);
     svg.setSize(target);
@@ -265,13 +287,48 @@ bool PlotWindow::save(const QString& path, QSize size) const {
   return image.save(path, "PNG");
 }
 
+QString PlotWindow::saveAs(const QString& path, const QString& nameFilter, QSize size) const {
+  QString target = path;
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg")) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(nameFilter);
+    target += QStringLiteral(".") + (match.hasMatch() ? match.captured(1).toLower() : QStringLiteral("png"));
+  }
+  return save(target, size) ? target : QString();
+}
+
 bool PlotWindow::saveWithDialog() {
+  const QString svgFilter = tr("SVG drawing (*.svg)");
   QString filter;
-  const QString path =
-      QFileDialog::getSaveFileName(this, tr("Save Plot As"), text(plot_.title) + ".png",
-                                   tr("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+  const QString path = QFileDialog::getSaveFileName(this, tr("Save Plot As"), text(plot_.title) + ".png",
+                                                    tr("PNG image (*.png);;") + svgFilter, &filter);
   if (path.isEmpty()) return false;
-  return save(path);
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool svg = suffix == QStringLiteral("svg") || (suffix != QStringLiteral("png") && filter == svgFilter);
+
+  // The size in pixels, the default filled in; cancel writes nothing.
+  QDialog ask(this);
+  ask.setWindowTitle(tr("Plot Size"));
+  auto* form = new QFormLayout(&ask);
+  const QSize initial = defaultSize(svg);
+  const auto field = [](int value) {
+    auto* box = new QSpinBox;
+    box->setRange(200, 8000);
+    box->setSuffix(QStringLiteral(" px"));
+    box->setValue(value);
+    return box;
+  };
+  QSpinBox* width = field(initial.width());
+  QSpinBox* height = field(initial.height());
+  form->addRow(tr("Width"), width);
+  form->addRow(tr("Height"), height);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, &ask, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+  form->addRow(buttons);
+  if (ask.exec() != QDialog::Accepted) return false;
+  return !saveAs(path, filter, QSize(width->value(), height->value())).isEmpty();
 }
 
 void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {

@@ -23,10 +23,20 @@ class PlotWindow : public QWidget {
   int currentView() const { return current_; }
   void showView(int index);
   QChart* chart() const;
-  // Saves the chart as PNG or SVG (by the file's suffix) at `size`, or at
-  // the window's size when `size` is empty; false when it cannot be written.
+  // Saves the chart as PNG or SVG (by the file's suffix) at `size` pixels,
+  // or at defaultSize() when `size` is empty; false when it cannot be
+  // written.
   bool save(const QString& path, QSize size = {}) const;
-  // Asks for a file name and saves; false when cancelled or not written.
+  // Saves as the save dialog's answer: a name without a .png or .svg suffix
+  // gets the suffix of `nameFilter` ("SVG drawing (*.svg)"). Returns the
+  // path written, empty when nothing was.
+  QString saveAs(const QString& path, const QString& nameFilter, QSize size) const;
+  // The size a file gets unless another is chosen: a PNG the chart's size in
+  // device pixels (twice its size on a screen of pixel ratio 2, so the
+  // image is as sharp as the screen), an SVG the chart's size.
+  QSize defaultSize(bool svg) const;
+  // Asks for a file name, then for the size; false when either is
+  // cancelled or the file is not written.
   bool saveWithDialog();
 
  protected:

@@ -93,9 +93,11 @@ TEST(Plots, EachPlotShowsTheEnginesNumbersAndSaves) {
   ASSERT_TRUE(bootstrap(services));
   PlotWindow* histogram = openPlot(services, QStringLiteral("&Bootstrap Distribution"), g.bootstrapPlotUnit);
   ASSERT_NE(histogram, nullptr);
-  double counted = 0;
-  for (const PlotPoint& p : histogram->plot().views.front().series.front().points) counted += p.y;
-  EXPECT_EQ(counted, g.numReplications);
+  for (int view : {0, 1}) {  // linear and logarithmic bins
+    double counted = 0;
+    for (const PlotPoint& p : histogram->plot().views.at(view).series.front().points) counted += p.y;
+    EXPECT_EQ(counted, g.numReplications) << view;
+  }
   expectSavesAsSvgAndPng(*histogram, temp.path());
 
   globalVar().numReplications = 3;
@@ -108,6 +110,23 @@ TEST(Plots, EachPlotShowsTheEnginesNumbersAndSaves) {
 
   setOutputRoot(std::nullopt);
   setWindowServices(nullptr);
+}
+
+// The save dialog's answer: a name without a suffix and the SVG filter give
+// an SVG of the chosen size.
+TEST(Plots, SavesAsTheChosenFilterAtTheChosenSize) {
+  QTemporaryDir temp;
+  PlotDescription description;
+  description.views.emplace_back().series.emplace_back().points = {{1.0, 1.0}, {2.0, 3.0}};
+  const PlotWindow plot(description);
+  ASSERT_EQ(plot.saveAs(temp.path() + "/plot", QStringLiteral("SVG drawing (*.svg)"), QSize(720, 450)),
+            temp.path() + "/plot.svg");
+  QFile svg(temp.path() + "/plot.svg");
+  ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&svg);
+  while (!xml.atEnd() && !(xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QStringLiteral("svg"))) {
+  }
+  EXPECT_EQ(xml.attributes().value("viewBox").toString(), QStringLiteral("0 0 720 450"));
 }
 
 }  // namespace
