@@ -34,8 +34,14 @@ Mixture recordedFit(const ResultTables& tables, int s) {
   return fit;
 }
 
-int shownFits(std::int32_t numComponents, const ResultTables& tables) {
+// The plots show every recorded fit and open at the accepted one; under BIC
+// the last recorded fit may be the one BIC rejected, and its name says so.
+int acceptedFit(std::int32_t numComponents, const ResultTables& tables) {
   return std::min<int>(numComponents, tables.size());
+}
+
+std::string fitName(int s, int accepted) {
+  return "k = " + std::to_string(s) + (s > accepted ? " (rejected by BIC)" : "");
 }
 
 PlotSeries lineThrough(std::string name, std::vector<PlotPoint> points, SeriesKind kind = SeriesKind::line) {
@@ -72,8 +78,8 @@ std::optional<PlotDescription> gradientPlot(std::span<const std::int32_t> counts
   plot.logX = true;
   const double left = single::gridStart;
   const double right = static_cast<double>(counts.size()) + 1.0;
-  const int shown = shownFits(numComponents, tables);
-  for (int s = 1; s <= shown; ++s) {
+  const int accepted = acceptedFit(numComponents, tables);
+  for (int s = 1; s <= tables.size(); ++s) {
     const Mixture fit = recordedFit(tables, s);
     std::vector<PlotPoint> curve;
     for (const auto& [theta, d] : gradientCurve(counts, fit.lambda, fit.weight, gradientCurvePoints, stop)) {
@@ -81,7 +87,7 @@ std::optional<PlotDescription> gradientPlot(std::span<const std::int32_t> counts
     }
     if (stop.stop_requested()) return std::nullopt;
     PlotView view;
-    view.name = "k = " + std::to_string(s);
+    view.name = fitName(s, accepted);
     view.yLabel = "D(theta)";
     view.series.push_back(lineThrough("D(theta)", std::move(curve)));
     view.series.push_back(lineThrough("D = 1", {{left, 1.0}, {right, 1.0}}));
@@ -99,7 +105,7 @@ std::optional<PlotDescription> gradientPlot(std::span<const std::int32_t> counts
     view.series.push_back(std::move(zero));
     plot.views.push_back(std::move(view));
   }
-  plot.initialView = std::max(0, shown - 1);
+  plot.initialView = std::max(0, accepted - 1);
   return plot;
 }
 
@@ -108,11 +114,11 @@ PlotDescription observedFittedPlot(std::span<const std::int32_t> counts, std::in
   PlotDescription plot;
   plot.title = "Observed and Fitted";
   plot.xLabel = "x, times a unit was seen";
-  const int shown = shownFits(numComponents, tables);
+  const int accepted = acceptedFit(numComponents, tables);
   std::vector<std::pair<std::string, std::vector<double>>> models;
-  for (int s = 1; s <= shown; ++s) {
+  for (int s = 1; s <= tables.size(); ++s) {
     const Mixture fit = recordedFit(tables, s);
-    models.emplace_back("k = " + std::to_string(s),
+    models.emplace_back(fitName(s, accepted),
                         expectedWithTail(mixtureGoodnessOfFit(counts, fit.lambda, fit.weight)));
   }
   const ComparisonModels comparison = comparisonModels(counts);
@@ -148,11 +154,10 @@ PlotDescription observedFittedPlot(std::span<const std::int32_t> counts, std::in
   PlotView rootogram;
   rootogram.name = "Hanging rootogram";
   rootogram.yLabel = "square root of units";
-  const std::vector<double>& accepted = models[static_cast<std::size_t>(std::max(0, shown - 1))].second;
-  PlotSeries hanging = lineThrough("sqrt f(x), hanging from " + models[static_cast<std::size_t>(std::max(0, shown - 1))].first, {},
-                                   SeriesKind::bars);
+  const auto& [acceptedName, acceptedExpected] = models[static_cast<std::size_t>(std::max(0, accepted - 1))];
+  PlotSeries hanging = lineThrough("sqrt f(x), hanging from " + acceptedName, {}, SeriesKind::bars);
   for (std::size_t x = 1; x <= counts.size(); ++x) {
-    const double top = std::sqrt(accepted[x - 1]);
+    const double top = std::sqrt(acceptedExpected[x - 1]);
     hanging.points.push_back({static_cast<double>(x), top});
     hanging.lower.push_back(top - std::sqrt(static_cast<double>(counts[x - 1])));
   }

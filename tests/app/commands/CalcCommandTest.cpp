@@ -328,6 +328,12 @@ TEST_F(CalcCommand, GoodnessOfFitWindowAfterACalculation) {
   EXPECT_NE(std::find_if(bic.begin(), bic.end(), [](const std::string& l) { return l.rfind("    k=3*", 0) == 0; }),
             bic.end());
   EXPECT_EQ(std::count(bic.begin(), bic.end(), " * k=3 was fitted and rejected by BIC; the accepted fit is k=2"), 2);
+  // The plots show it too, and open at the accepted fit.
+  const std::optional<PlotDescription> gradient = gradientPlot(tenClasses, g.numComponents, *g.results);
+  ASSERT_TRUE(gradient && gradient->views.size() == 3u);
+  EXPECT_EQ(gradient->views[2].name, "k = 3 (rejected by BIC)");
+  EXPECT_EQ(gradient->initialView, 1);
+  EXPECT_EQ(observedFittedPlot(tenClasses, g.numComponents, *g.results).views[0].series[3].name, "k = 3 (rejected by BIC)");
 }
 
 // After another file is opened the entries that judge or draw the fits wait
